@@ -1,0 +1,13 @@
+#include "platform/moduleLookup.h"
+
+#include <windows.h>
+
+void* findLoadedModule(const char* fileName) {
+    // Takes no reference: the module stays as loaded as it was.
+    return GetModuleHandleA(fileName);
+}
+
+ModuleExport findModuleExport(void* module, const char* name) {
+    if (module == nullptr || name == nullptr) return nullptr;
+    return reinterpret_cast<ModuleExport>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
