@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "confounds/confoundRecord.h"
@@ -21,7 +22,8 @@ std::string writeDesignMatrixWithAllConfounds(const std::string& designMatrixNam
                                               const ConfoundRecord& heartRate,
                                               const ConfoundRecord& respiration);
 
-// The two writers differ only in these points.
+// The two writers differ only in these points: how the output is named and how the records'
+// data-point counts are checked against the design matrix.
 enum class ConfoundWriterVariant { SomeKinds, AllKinds };
 
 // The present records; absent kinds are null.
@@ -31,9 +33,23 @@ struct ConfoundSet {
     const ConfoundRecord* respiration = nullptr;
 };
 
-// The merge itself, from a design-matrix stream to an output stream, for tests and fuzzers.
-// designMatrixName only names the file in messages. Returns false when the design matrix
-// could not be read to the end its header announces (after logging why).
-bool mergeDesignMatrixWithConfounds(std::istream& designMatrix, std::ostream& output,
-                                    const ConfoundSet& confounds, ConfoundWriterVariant variant,
-                                    const std::string& designMatrixName);
+// The output name for the present kinds; no text for a design-matrix name that cannot take
+// a suffix (shorter than four characters).
+std::optional<std::string> extendedDesignMatrixName(const std::string& designMatrixName,
+                                                    const ConfoundSet& confounds,
+                                                    ConfoundWriterVariant variant);
+
+enum class MergeOutcome {
+    Written,
+    VersionNotSupported,     // file version above 1: nothing written
+    DataPointsMismatch,      // a record holds too few (or, all kinds, other) data points
+    DesignMatrixUnreadable,  // ends early, holds a word where a number belongs, or a bad count
+};
+
+// The merge itself, from a design-matrix stream to an output stream; the path functions wrap
+// it, and tests and fuzzers call it directly. designMatrixName only names the file in
+// messages. Only whole lines reach the output.
+MergeOutcome mergeDesignMatrixWithConfounds(std::istream& designMatrix, std::ostream& output,
+                                            const ConfoundSet& confounds,
+                                            ConfoundWriterVariant variant,
+                                            const std::string& designMatrixName);

@@ -1,0 +1,63 @@
+// Reading text the way formatted stream extraction reads it in the "C" locale: white space
+// skipped before every token, integers and reals that end where they cannot go on (so that
+// "0.0310625-0.000387509" is two numbers), words up to the next white space.
+//
+// The scan functions look at the text from `first` (not white space) to `last`. When the
+// text there might go on beyond `last` (more is to come), they may answer NeedMore so that a
+// streaming caller can load more and scan again; with more == false they always decide.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+enum class ScanStatus { Ok, Fail, NeedMore };
+
+struct ScanResult {
+    ScanStatus status = ScanStatus::Fail;
+    std::size_t length = 0;  // characters taken when Ok
+};
+
+// The white space of the "C" locale: blank, tab, line feed, vertical tab, form feed, return.
+inline bool isStreamSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Like `stream >> int`: optional sign, decimal digits; overflow fails.
+ScanResult scanInt(const char* first, const char* last, bool more, std::int32_t& value);
+
+// Like `stream >> double`: optional sign, digits with one optional '.', an exponent only
+// after at least one digit. No "inf", "nan" or hexadecimal form. A magnitude too large
+// fails; one too small becomes zero or a subnormal, as stream extraction gives it.
+ScanResult scanDouble(const char* first, const char* last, bool more, double& value);
+
+// Like `stream >> std::string`: up to the next white space.
+ScanResult scanWord(const char* first, const char* last, bool more);
+
+// A predictor name: a word, except that a name opening with a double quote whose closing
+// quote stands on the same line is taken to that quote, blanks included, and on to the next
+// white space. Without a closing quote on its line the name is an ordinary word.
+ScanResult scanName(const char* first, const char* last, bool more);
+
+// A cursor over text held whole in memory, reading tokens one after another. Every read
+// skips white space first and fails at the end of the text or where the token does not fit.
+class TextCursor {
+public:
+    explicit TextCursor(std::string_view text) : position_(text.data()), end_(text.data() + text.size()) {}
+
+    bool readInt(std::int32_t& value);
+    bool readDouble(double& value);
+    // Like `stream >> char`: the next character that is not white space.
+    bool readChar(char& value);
+    bool readWord(std::string_view& word);
+    bool readName(std::string_view& name);
+
+    // Characters not yet read.
+    std::size_t remaining() const { return static_cast<std::size_t>(end_ - position_); }
+
+private:
+    void skipSpace();
+
+    const char* position_;
+    const char* end_;
+};

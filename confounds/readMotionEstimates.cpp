@@ -1,0 +1,82 @@
+// The motion-estimate readers: six columns (translation X, Y, Z, rotation X, Y, Z) from an
+// RTC or SDM file. Six colours (SDM) and six values per row are taken whatever the file's
+// predictor count says; the count only decides how many quoted names are passed over.
+#include <utility>
+
+#include "confounds/confoundFileFrame.h"
+#include "confounds/readConfoundFiles.h"
+#include "host/hostLog.h"
+
+namespace {
+
+constexpr std::array<ColorTriple, motionColumnCount> fixedMotionColors = {{
+    {255, 50, 50}, {50, 255, 50}, {50, 50, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}}};
+
+std::unique_ptr<ConfoundRecord> readMotionEstimates(std::string_view bytes, const char* path,
+                                                    ConfoundFileForm form) {
+    std::unique_ptr<ConfoundRecord> record = makeConfoundRecord(ConfoundKind::Motion, path);
+    logReadingFile(path);
+    TextCursor cursor(bytes);
+    if (!readConfoundHeader(cursor, form, *record)) return abandonReading(std::move(record), form);
+    logHeaderReport(*record);
+
+    if (form == ConfoundFileForm::Rtc) {
+        logText("Adding colors...");
+        record->motionColors = fixedMotionColors;
+    } else {
+        logText("Reading colors...");
+        std::array<ColorTriple, motionColumnCount> colors{};
+        for (ColorTriple& color : colors)
+            if (!cursor.readInt(color.red) || !cursor.readInt(color.green) || !cursor.readInt(color.blue))
+                return abandonReading(std::move(record), form);
+        record->motionColors = colors;
+    }
+
+    // Names are passed over by their double quotes, two per predictor, so they may hold blanks.
+    const long long quotes = 2LL * record->predictorCount;
+    if (!countFits(quotes, 1, cursor)) return abandonReading(std::move(record), form);
+    for (long long passed = 0; passed < quotes;) {
+        char c = 0;
+        if (!cursor.readChar(c)) return abandonReading(std::move(record), form);
+        if (c == '"') ++passed;
+    }
+
+    const std::int32_t points = record->dataPointCount;
+    if (!countFits(points, motionColumnCount, cursor)) return abandonReading(std::move(record), form);
+    std::array<std::vector<double>, motionColumnCount> columns;
+    for (std::vector<double>& column : columns) column.resize(static_cast<std::size_t>(points));
+    logText("Reading motion estimates...");
+    for (std::size_t row = 0; row < static_cast<std::size_t>(points); ++row)
+        for (std::vector<double>& column : columns)
+            if (!cursor.readDouble(column[row])) return abandonReading(std::move(record), form);
+    record->motionColumns = std::move(columns);
+    return record;
+}
+
+std::unique_ptr<ConfoundRecord> readMotionEstimatesFile(const char* path, ConfoundFileForm form) {
+    const std::optional<std::string> bytes = loadConfoundFile(path);
+    if (!bytes) {
+        logReadingFile(path);
+        logText("Unable to open the motion estimates file.");
+        return makeConfoundRecord(ConfoundKind::Motion, path);
+    }
+    return readMotionEstimates(*bytes, path, form);
+}
+
+}  // namespace
+
+std::unique_ptr<ConfoundRecord> readMotionEstimatesRtcFrom(std::string_view bytes, const char* path) {
+    return readMotionEstimates(bytes, path, ConfoundFileForm::Rtc);
+}
+
+std::unique_ptr<ConfoundRecord> readMotionEstimatesSdmFrom(std::string_view bytes, const char* path) {
+    return readMotionEstimates(bytes, path, ConfoundFileForm::Sdm);
+}
+
+std::unique_ptr<ConfoundRecord> readMotionEstimatesRtc(const char* path) {
+    return readMotionEstimatesFile(path, ConfoundFileForm::Rtc);
+}
+
+std::unique_ptr<ConfoundRecord> readMotionEstimatesSdm(const char* path) {
+    return readMotionEstimatesFile(path, ConfoundFileForm::Sdm);
+}
