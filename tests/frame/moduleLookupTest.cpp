@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/moduleLookup.h"
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
+
+// Exported by this test program, so that it can find itself as a host finds its plugin.
+extern "C" __attribute__((visibility("default"))) int frameTestExportedMarker() { return 7; }
+
+namespace {
+
+TEST(ModuleFileNameMatches, IgnoresCaseAndAcceptsAMissingExeSuffix) {
+    struct Case {
+        const char* moduleFileName;
+        const char* requested;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Morvane.exe", "Morvane.exe", true},   {"Morvane", "Morvane.exe", true},
+        {"morvane", "MORVANE.EXE", true},       {"MORVANE.exe", "Morvane.Exe", true},
+        {"MorvaneZR", "Morvane.exe", false},    {"Morvane", "MorvaneZR.exe", false},
+        {"MorvaneZR", "MorvaneZR.exe", true},   {"Morvane.exe", "Morvane", false},
+        {"Morvane.so", "Morvane.exe", false},   {"Morvane.exe.exe", "Morvane.exe", false},
+        {"libc.so.6", "LIBC.SO.6", true},       {"", "Morvane.exe", false},
+        {"", ".exe", false},                    {"Morvane", "", false},
+        {"xMorvane", "Morvane.exe", false},     {"Morvane", "Morvane.ex", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(moduleFileNameMatches(c.moduleFileName, c.requested), c.matches)
+            << c.moduleFileName << " / " << c.requested;
+}
+
+#if !defined(_WIN32)
+
+TEST(ModuleLookup, FindsTheMainProgramAndOnlyItsOwnExports) {
+    void* program = findLoadedModule("FRAMETESTS.exe");
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(findLoadedModule("frameTests"), program);
+    EXPECT_EQ(findModuleExport(program, "frameTestExportedMarker"),
+              reinterpret_cast<ModuleExport>(&frameTestExportedMarker));
+    // Defined by the C library, which the main program's loader scope also reaches.
+    EXPECT_EQ(findModuleExport(program, "dlopen"), nullptr);
+    EXPECT_EQ(findModuleExport(program, "noSuchExportAnywhere"), nullptr);
+}
+
+TEST(ModuleLookup, FindsALoadedLibraryButNothingElse) {
+    void* c = findLoadedModule("libc.so.6");
+    ASSERT_NE(c, nullptr);
+    EXPECT_NE(findModuleExport(c, "strlen"), nullptr);
+    EXPECT_EQ(findModuleExport(c, "frameTestExportedMarker"), nullptr);
+    EXPECT_EQ(findLoadedModule("libquorvelNotThere.so"), nullptr);
+    EXPECT_EQ(findModuleExport(nullptr, "strlen"), nullptr);
+    EXPECT_EQ(findLoadedModule(nullptr), nullptr);
+}
+
+// FRAME_TEST_HOST_LIBRARY is a host stand-in built as a shared library named "Morvane.exe".
+TEST(ModuleLookup, LoadsNothingAndKeepsNoReference) {
+    EXPECT_EQ(findLoadedModule("Morvane.exe"), nullptr);
+    EXPECT_EQ(dlopen(FRAME_TEST_HOST_LIBRARY, RTLD_LAZY | RTLD_NOLOAD), nullptr)
+        << "the look-up must not load the library";
+
+    void* library = dlopen(FRAME_TEST_HOST_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    void* found = findLoadedModule("morvane.EXE");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(findModuleExport(found, "zrGetVersionOfMorvaneZR"),
+              reinterpret_cast<ModuleExport>(dlsym(library, "zrGetVersionOfMorvaneZR")));
+    EXPECT_EQ(findModuleExport(found, "strlen"), nullptr);
+    ASSERT_EQ(dlclose(library), 0);
+
+    // Had the look-up kept a reference, the library would still be loaded.
+    void* left = dlopen(FRAME_TEST_HOST_LIBRARY, RTLD_LAZY | RTLD_NOLOAD);
+    EXPECT_EQ(left, nullptr);
+    if (left != nullptr) dlclose(left);
+    EXPECT_EQ(findLoadedModule("Morvane.exe"), nullptr);
+}
+
+#endif
+
+}  // namespace
