@@ -1,0 +1,91 @@
+// The extended design matrix must hold the very texts a C++ stream and printf write.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "confounds/numberFormat.h"
+
+namespace {
+
+std::string printed(const char* format, double value) {
+    const int length = std::snprintf(nullptr, 0, format, value);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value);
+    return text;
+}
+
+std::string streamed(double value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+std::string defaultNotation(double value) {
+    std::string text = "x";
+    appendDefaultNotation(text, value);
+    return text.substr(1);  // appends, keeping what stands before
+}
+
+std::string fixedSix(double value) {
+    std::string text = "x";
+    appendFixedSixDecimals(text, value);
+    return text.substr(1);
+}
+
+std::vector<double> interestingValues() {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return {0.0, -0.0, 1.0, -1.0, 0.5, 1e-5, 1e-4, 9.99999e-5, 0.0001, 123456.0, 123456.5,
+            1234565.0, 999999.5, 999999.4, 1e6, 1e15, 1e16, 1e300, -1e300,
+            std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+            std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+            0.0310625, -0.000387509, 2.5, 0.125, 1.0 / 3.0, -2.0 / 3.0, 0.0000005, -0.0000005,
+            0.0000015, 1e-7, 5e-7, 4.9999995e-7, inf, -inf, nan, -nan, 60.5, -0.25};
+}
+
+TEST(NumberFormat, defaultNotationIsTheStreamsAndPrintfG) {
+    for (double value : interestingValues()) {
+        EXPECT_EQ(defaultNotation(value), printed("%g", value)) << printed("%.17g", value);
+        EXPECT_EQ(defaultNotation(value), streamed(value)) << printed("%.17g", value);
+    }
+}
+
+TEST(NumberFormat, fixedSixDecimalsIsPrintfWithWidthFour) {
+    for (double value : interestingValues())
+        EXPECT_EQ(fixedSix(value), printed("%4.6lf", value)) << printed("%.17g", value);
+}
+
+TEST(NumberFormat, agreesWithPrintfOverManyValues) {
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 200'000; ++i) {
+        double value = 0.0;
+        if (i % 2 == 0) {
+            const std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+        } else {
+            value = std::ldexp(static_cast<double>(static_cast<std::int64_t>(random() % 4'000'000) - 2'000'000),
+                               static_cast<int>(random() % 60) - 40);
+        }
+        ASSERT_EQ(defaultNotation(value), printed("%g", value)) << printed("%.17g", value);
+        ASSERT_EQ(fixedSix(value), printed("%4.6lf", value)) << printed("%.17g", value);
+    }
+}
+
+TEST(NumberFormat, writesFixedTextsLongerThanTwentyFourCharactersWhole) {
+    const double large = 1e300;
+    const std::string text = fixedSix(large);
+    EXPECT_GT(text.size(), 300u);
+    EXPECT_EQ(text, printed("%4.6lf", large));
+    EXPECT_EQ(fixedSix(-std::numeric_limits<double>::max()),
+              printed("%4.6lf", -std::numeric_limits<double>::max()));
+}
+
+}  // namespace
