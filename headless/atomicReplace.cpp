@@ -1,0 +1,203 @@
+#include "headless/atomicReplace.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "headless/fileDescriptor.h"
+#include "headless/textFormat.h"
+
+namespace morvane {
+namespace {
+
+std::atomic<unsigned> replacementCount{0};
+
+std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::string temporaryPrefix(const std::string& destination) {
+    return "." + lastComponent(destination) + ".morvane-";
+}
+
+bool processRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// The pid in a temporary file's name, or 0 when the name is not one of ours.
+pid_t pidOfTemporaryName(const std::string& name, const std::string& prefix) {
+    static const std::string suffix = ".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const auto dash = middle.find('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 == middle.size()) return 0;
+    for (std::size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return 0;
+    }
+    const long pid = std::strtol(middle.substr(0, dash).c_str(), nullptr, 10);
+    return pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+// The file a path names, following symbolic links, so that a link stays a link.
+std::string resolvedDestination(const std::string& destination) {
+    std::string path = destination;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        std::vector<char> target(4096);
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size() - 1);
+        if (length <= 0) return path;
+        const std::string link(target.data(), static_cast<std::size_t>(length));
+        path = link.front() == '/' ? link : joinPath(folderOf(path), link);
+    }
+    return path;
+}
+
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string temporaryFileName(const std::string& destination, pid_t pid, unsigned count) {
+    return joinPath(folderOf(destination),
+                    temporaryPrefix(destination) + formatText("%ld-%u.tmp", static_cast<long>(pid), count));
+}
+
+int removeAbandonedTemporaryFiles(const std::string& destination) {
+    const std::string folder = folderOf(destination);
+    const std::string prefix = temporaryPrefix(destination);
+    std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!directory) return 0;
+    std::vector<std::string> abandoned;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string name = entry->d_name;
+        const pid_t pid = pidOfTemporaryName(name, prefix);
+        if (pid != 0 && pid != ::getpid() && !processRuns(pid)) abandoned.push_back(name);
+    }
+    int removed = 0;
+    for (const std::string& name : abandoned) removed += ::unlink(joinPath(folder, name).c_str()) == 0;
+    return removed;
+}
+
+std::string writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return systemError("cannot write");
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return {};
+}
+
+std::string copyFileTail(int source, off_t offset, int destination) {
+    struct stat status {};
+    if (::fstat(source, &status) != 0) return systemError("cannot examine the source");
+    if (status.st_size <= offset) return {};
+    off_t remaining = status.st_size - offset;
+    off_t sourceOffset = offset;
+    // The kernel copies without passing the bytes through this process where it can.
+    bool kernelCopy = true;
+    while (remaining > 0 && kernelCopy) {
+        const ssize_t copied = ::copy_file_range(source, &sourceOffset, destination, nullptr,
+                                                 static_cast<std::size_t>(remaining), 0);
+        if (copied > 0) {
+            remaining -= copied;
+        } else if (copied == 0) {
+            return "the source ended before its expected size";
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
+            kernelCopy = false;
+        } else {
+            return systemError("cannot copy the data");
+        }
+    }
+    while (remaining > 0) {
+        const ssize_t copied = ::sendfile(destination, source, &sourceOffset, static_cast<std::size_t>(remaining));
+        if (copied > 0) {
+            remaining -= copied;
+        } else if (copied == 0) {
+            return "the source ended before its expected size";
+        } else if (errno == EINTR) {
+            continue;
+        } else {
+            break;  // plain reads and writes below
+        }
+    }
+    std::vector<char> buffer(remaining > 0 ? 1 << 20 : 0);
+    while (remaining > 0) {
+        const ssize_t count = ::pread(source, buffer.data(), buffer.size(), sourceOffset);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return systemError("cannot read the source");
+        if (count == 0) return "the source ended before its expected size";
+        std::string problem = writeAll(destination, buffer.data(), static_cast<std::size_t>(count));
+        if (!problem.empty()) return problem;
+        sourceOffset += count;
+        remaining -= count;
+    }
+    return {};
+}
+
+std::string replaceFileAtomically(const std::string& requestedDestination, const ContentWriter& writeContent,
+                                  mode_t newFileMode) {
+    const std::string destination = resolvedDestination(requestedDestination);
+    removeAbandonedTemporaryFiles(destination);
+
+    struct stat existing {};
+    const bool exists = ::stat(destination.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return destination + " is not a regular file";
+    const mode_t mode = exists ? (existing.st_mode & 07777) : newFileMode;
+
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryFileName(destination, ::getpid(), replacementCount.fetch_add(1));
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) return systemError("cannot create the temporary file " + temporary);
+    }
+    if (fd < 0) return "cannot find a free temporary file name beside " + destination;
+    FileDescriptor file(fd);
+
+    auto abandon = [&](const std::string& problem) {
+        file.close();
+        ::unlink(temporary.c_str());
+        return problem;
+    };
+
+    std::string problem = writeContent(file.get());
+    if (!problem.empty()) return abandon(problem);
+    if (exists) {
+        // Keeping the owner needs privileges that a user may lack; the permissions do not.
+        if (::fchown(file.get(), existing.st_uid, existing.st_gid) != 0) { /* keep the caller's ownership */ }
+    }
+    if (::fchmod(file.get(), mode) != 0) return abandon(systemError("cannot set the permissions of " + temporary));
+    if (::fsync(file.get()) != 0) return abandon(systemError("cannot write " + temporary + " to disk"));
+    if (file.close() != 0) {
+        ::unlink(temporary.c_str());
+        return systemError("cannot close " + temporary);
+    }
+    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        const std::string why = systemError("cannot rename " + temporary + " to " + destination);
+        ::unlink(temporary.c_str());
+        return why;
+    }
+    syncFolder(folderOf(destination));
+    return {};
+}
+
+}  // namespace morvane

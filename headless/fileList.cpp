@@ -1,0 +1,79 @@
+#include "headless/fileList.h"
+
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace morvane {
+
+EntryKind entryKind(std::string_view entry) {
+    if (entry.find(".prt") != std::string_view::npos) return EntryKind::Protocol;
+    if (entry.find(".vtc") != std::string_view::npos) return EntryKind::TimeCourse;
+    if (entry.find("_3DMC") != std::string_view::npos) return EntryKind::Motion;
+    if (entry.find("_HR") != std::string_view::npos) return EntryKind::HeartRate;
+    if (entry.find("_RVT") != std::string_view::npos) return EntryKind::Respiration;
+    return EntryKind::Other;
+}
+
+ListedRun parseFileList(std::string_view text) {
+    ListedRun run;
+    std::size_t position = 0;
+    auto skipSpace = [&] {
+        while (position < text.size() && std::isspace(static_cast<unsigned char>(text[position]))) ++position;
+    };
+    // The count is read as "%d" reads it: an optional sign and digits, and no further.
+    skipSpace();
+    {
+        std::size_t end = position;
+        if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+        const std::size_t digits = end;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+        if (end > digits) {
+            std::string_view number = text.substr(position, end - position);
+            if (number.front() == '+') number.remove_prefix(1);
+            long long value = 0;
+            std::from_chars(number.data(), number.data() + number.size(), value);
+            run.declaredCount = static_cast<int>(value);
+            position = end;
+        }
+    }
+    while (true) {
+        skipSpace();
+        const std::size_t start = position;
+        while (position < text.size() && !std::isspace(static_cast<unsigned char>(text[position]))) ++position;
+        const std::string_view entry = text.substr(start, position - start);
+        if (entry.size() < 2) break;
+        run.entries.emplace_back(entry);
+    }
+
+    for (std::size_t i = 0; i < run.entries.size(); ++i) {
+        if (entryKind(run.entries[i]) != EntryKind::Protocol) continue;
+        ListedGroup group;
+        group.protocol = run.entries[i];
+        if (i + 1 < run.entries.size() && entryKind(run.entries[i + 1]) == EntryKind::TimeCourse)
+            group.timeCourse = run.entries[i + 1];
+        std::size_t nextProtocol = i + 1;
+        while (nextProtocol < run.entries.size() && entryKind(run.entries[nextProtocol]) != EntryKind::Protocol)
+            ++nextProtocol;
+        for (std::size_t j = i + 2; j < nextProtocol; ++j) {
+            const EntryKind kind = entryKind(run.entries[j]);
+            if (kind == EntryKind::Motion) group.motion = run.entries[j];
+            if (kind == EntryKind::HeartRate) group.heartRate = run.entries[j];
+            if (kind == EntryKind::Respiration) group.respiration = run.entries[j];
+        }
+        run.groups.push_back(std::move(group));
+    }
+    return run;
+}
+
+ParseResult<ListedRun> readFileList(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return ParseResult<ListedRun>::failure("cannot open the file list " + path);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return ParseResult<ListedRun>::failure("cannot read the file list " + path);
+    return ParseResult<ListedRun>::success(parseFileList(content.str()));
+}
+
+}  // namespace morvane

@@ -1,0 +1,219 @@
+#include "headless/protocolFile.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "headless/textFormat.h"
+
+namespace morvane {
+namespace {
+
+struct Line {
+    int number;
+    std::string_view text;  // trimmed
+};
+
+std::vector<Line> meaningfulLines(std::string_view text) {
+    std::vector<Line> lines;
+    int number = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const auto end = text.find('\n', start);
+        const std::string_view raw =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        ++number;
+        const std::string_view line = trimmed(raw);
+        if (!line.empty()) lines.push_back({number, line});
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> words(std::string_view text) {
+    std::vector<std::string_view> result;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        if (i > start) result.push_back(text.substr(start, i - start));
+    }
+    return result;
+}
+
+template <typename Number>
+bool parseNumber(std::string_view word, Number& value) {
+    if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return error == std::errc() && end == word.data() + word.size();
+}
+
+class ProtocolParser {
+public:
+    ProtocolParser(std::string_view text, std::vector<std::string>& warnings)
+        : lines_(meaningfulLines(text)), warnings_(warnings) {}
+
+    ParseResult<Protocol> parse() {
+        Protocol protocol;
+        int conditionCount = -1;
+        bool sawResolution = false;
+        while (conditionCount < 0) {
+            if (atEnd()) return fail("the header line \"NrOfConditions: <count>\"", "the end of the file");
+            const Line line = next();
+            const auto colon = line.text.find(':');
+            if (colon == std::string_view::npos)
+                return failAt(line, "a header line \"Key: value\"");
+            const std::string_view key = trimmed(line.text.substr(0, colon));
+            const std::string_view value = trimmed(line.text.substr(colon + 1));
+            if (equalsIgnoringCase(key, "FileVersion")) {
+                if (!parseNumber(value, protocol.fileVersion) || protocol.fileVersion < 1 ||
+                    protocol.fileVersion > 3)
+                    return failAt(line, "FileVersion 2 or 3");
+            } else if (equalsIgnoringCase(key, "ResolutionOfTime")) {
+                if (equalsIgnoringCase(value, "Volumes")) {
+                    protocol.inMilliseconds = false;
+                } else if (equalsIgnoringCase(value, "msec")) {
+                    protocol.inMilliseconds = true;
+                } else {
+                    return failAt(line, "ResolutionOfTime \"Volumes\" or \"msec\"");
+                }
+                sawResolution = true;
+            } else if (equalsIgnoringCase(key, "Experiment")) {
+                protocol.experiment = std::string(value);
+            } else if (equalsIgnoringCase(key, "BackgroundColor")) {
+                if (!parseColor(value, protocol.backgroundColor)) return failAt(line, "three colour values 0-255");
+            } else if (equalsIgnoringCase(key, "TextColor")) {
+                if (!parseColor(value, protocol.textColor)) return failAt(line, "three colour values 0-255");
+            } else if (equalsIgnoringCase(key, "TimeCourseColor")) {
+                if (!parseColor(value, protocol.timeCourseColor)) return failAt(line, "three colour values 0-255");
+            } else if (equalsIgnoringCase(key, "ReferenceFuncColor")) {
+                if (!parseColor(value, protocol.referenceFunctionColor))
+                    return failAt(line, "three colour values 0-255");
+            } else if (equalsIgnoringCase(key, "TimeCourseThick")) {
+                if (!parseNumber(value, protocol.timeCourseThickness)) return failAt(line, "an integer thickness");
+            } else if (equalsIgnoringCase(key, "ReferenceFuncThick")) {
+                if (!parseNumber(value, protocol.referenceFunctionThickness))
+                    return failAt(line, "an integer thickness");
+            } else if (equalsIgnoringCase(key, "ParametricWeights")) {
+                if (!parseNumber(value, protocol.parametricWeights) || protocol.parametricWeights < 0)
+                    return failAt(line, "a number of parametric weights of 0 or more");
+            } else if (equalsIgnoringCase(key, "NrOfConditions")) {
+                if (!parseNumber(value, conditionCount) || conditionCount < 0)
+                    return failAt(line, "a number of conditions of 0 or more");
+            }
+            // Other keys are extensions of other writers; they carry nothing this host uses.
+        }
+        (void)sawResolution;  // old files without the line count in volumes
+
+        for (int c = 0; c < conditionCount; ++c) {
+            ProtocolCondition condition;
+            if (atEnd()) return fail(formatText("the name of condition %d", c + 1), "the end of the file");
+            condition.name = std::string(next().text);
+
+            if (atEnd()) return fail("the number of intervals of condition \"" + condition.name + "\"",
+                                     "the end of the file");
+            const Line countLine = next();
+            int intervalCount = 0;
+            if (!parseNumber(countLine.text, intervalCount) || intervalCount < 0)
+                return failAt(countLine, "the number of intervals of condition \"" + condition.name +
+                                             "\" (an integer of 0 or more)");
+
+            for (int k = 0; k < intervalCount; ++k) {
+                if (atEnd()) return fail(formatText("interval %d of condition \"%s\"", k + 1, condition.name.c_str()),
+                                         "the end of the file");
+                const Line line = next();
+                ProtocolInterval interval;
+                const std::string expectation =
+                    protocol.parametricWeights > 0
+                        ? formatText("an interval \"start end\" of two integers and %d weight(s)",
+                                     protocol.parametricWeights)
+                        : std::string("an interval \"start end\" of two integers");
+                const auto parts = words(line.text);
+                if (parts.size() != static_cast<std::size_t>(2 + protocol.parametricWeights) ||
+                    !parseNumber(parts[0], interval.start) || !parseNumber(parts[1], interval.end))
+                    return failAt(line, expectation);
+                for (std::size_t w = 2; w < parts.size(); ++w) {
+                    double weight = 0.0;
+                    if (!parseNumber(parts[w], weight)) return failAt(line, expectation);
+                    interval.weights.push_back(weight);
+                }
+                if (interval.end < interval.start)
+                    return failAt(line, "an interval whose end is not before its start");
+                condition.intervals.push_back(std::move(interval));
+            }
+
+            if (atEnd()) return fail("the colour line \"Color: R G B\" of condition \"" + condition.name + "\"",
+                                     "the end of the file");
+            const Line colorLine = next();
+            const auto colon = colorLine.text.find(':');
+            if (colon == std::string_view::npos ||
+                !equalsIgnoringCase(trimmed(colorLine.text.substr(0, colon)), "Color") ||
+                !parseColor(trimmed(colorLine.text.substr(colon + 1)), condition.color))
+                return failAt(colorLine,
+                              "the colour line \"Color: R G B\" of condition \"" + condition.name + "\"");
+            protocol.conditions.push_back(std::move(condition));
+        }
+        if (!atEnd()) {
+            warnings_.push_back(formatText("line %d: text after the last condition is ignored", lines_[position_].number));
+        }
+        return ParseResult<Protocol>::success(std::move(protocol));
+    }
+
+private:
+    bool atEnd() const { return position_ >= lines_.size(); }
+    Line next() { return lines_[position_++]; }
+
+    static bool parseColor(std::string_view text, Rgb& color) {
+        const auto parts = words(text);
+        if (parts.size() != 3) return false;
+        int values[3];
+        for (int i = 0; i < 3; ++i) {
+            if (!parseNumber(parts[static_cast<std::size_t>(i)], values[i]) || values[i] < 0 || values[i] > 255)
+                return false;
+        }
+        color = {values[0], values[1], values[2]};
+        return true;
+    }
+
+    static ParseResult<Protocol> failAt(const Line& line, const std::string& expected) {
+        return ParseResult<Protocol>::failure(
+            formatText("line %d: expected %s, found \"%.*s\"", line.number, expected.c_str(),
+                       static_cast<int>(line.text.size()), line.text.data()));
+    }
+    ParseResult<Protocol> fail(const std::string& expected, const char* found) const {
+        const int lineNumber = lines_.empty() ? 1 : lines_.back().number + 1;
+        return ParseResult<Protocol>::failure(
+            formatText("line %d: expected %s, found %s", lineNumber, expected.c_str(), found));
+    }
+
+    std::vector<Line> lines_;
+    std::size_t position_ = 0;
+    std::vector<std::string>& warnings_;
+};
+
+}  // namespace
+
+std::int32_t packedColor(const Rgb& color) {
+    return static_cast<std::int32_t>((color.red << 16) | (color.green << 8) | color.blue);
+}
+
+ParseResult<Protocol> parseProtocol(std::string_view text, std::vector<std::string>& warnings) {
+    return ProtocolParser(text, warnings).parse();
+}
+
+ParseResult<Protocol> readProtocolFile(const std::string& path, std::vector<std::string>& warnings) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return ParseResult<Protocol>::failure(path + ": cannot open the protocol file");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return ParseResult<Protocol>::failure(path + ": cannot read the protocol file");
+    std::vector<std::string> fileWarnings;
+    ParseResult<Protocol> result = parseProtocol(content.str(), fileWarnings);
+    for (const std::string& warning : fileWarnings) warnings.push_back(path + ", " + warning);
+    if (!result) result.error = path + ", " + result.error;
+    return result;
+}
+
+}  // namespace morvane

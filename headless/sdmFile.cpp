@@ -1,0 +1,215 @@
+#include "headless/sdmFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "headless/textFormat.h"
+
+namespace morvane {
+namespace {
+
+constexpr const char* headerKeys[] = {"FileVersion:", "NrOfPredictors:", "NrOfDataPoints:", "IncludesConstant:",
+                                      "FirstConfoundPredictor:"};
+
+// Reads numbers and words from a NUL-terminated text, the way a stream extracts them.
+class Scanner {
+public:
+    explicit Scanner(const std::string& text) : text_(text) {}
+
+    bool atEnd() {
+        skipSpace();
+        return position_ >= text_.size();
+    }
+    bool word(std::string& out) {
+        skipSpace();
+        const std::size_t start = position_;
+        while (position_ < text_.size() && !isSpace(text_[position_])) ++position_;
+        out = text_.substr(start, position_ - start);
+        return position_ > start;
+    }
+    bool integer(long long& out) {
+        skipSpace();
+        if (position_ >= text_.size()) return false;
+        const char* begin = text_.c_str() + position_;
+        char* end = nullptr;
+        errno = 0;
+        out = std::strtoll(begin, &end, 10);
+        if (end == begin || errno == ERANGE) return false;
+        position_ += static_cast<std::size_t>(end - begin);
+        return true;
+    }
+    bool integer(int& out) {
+        long long value = 0;
+        if (!integer(value) || value < INT32_MIN || value > INT32_MAX) return false;
+        out = static_cast<int>(value);
+        return true;
+    }
+    bool real(double& out) {
+        skipSpace();
+        if (position_ >= text_.size()) return false;
+        const char* begin = text_.c_str() + position_;
+        char* end = nullptr;
+        out = std::strtod(begin, &end);
+        if (end == begin) return false;
+        position_ += static_cast<std::size_t>(end - begin);
+        return true;
+    }
+    // A name in double quotes (which may hold blanks), or a single word.
+    bool name(std::string& out) {
+        skipSpace();
+        if (position_ >= text_.size()) return false;
+        if (text_[position_] != '"') return word(out);
+        const auto close = text_.find('"', position_ + 1);
+        if (close == std::string::npos) return false;
+        out = text_.substr(position_ + 1, close - position_ - 1);
+        position_ = close + 1;
+        return true;
+    }
+    std::size_t line() const {
+        std::size_t count = 1;
+        for (std::size_t i = 0; i < position_ && i < text_.size(); ++i) count += text_[i] == '\n';
+        return count;
+    }
+
+private:
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+    void skipSpace() {
+        while (position_ < text_.size() && isSpace(text_[position_])) ++position_;
+    }
+    const std::string& text_;
+    std::size_t position_ = 0;
+};
+
+template <typename T>
+ParseResult<T> failAt(const Scanner& scanner, const std::string& expected) {
+    return ParseResult<T>::failure(formatText("line %zu: expected %s", scanner.line(), expected.c_str()));
+}
+
+std::string formatValue(double value) {
+    std::string text = formatText("%.6g", value);
+    if (text.size() < 12) return std::string(12 - text.size(), ' ') + text;
+    return " " + text;
+}
+
+}  // namespace
+
+std::string sdmText(const SdmContent& content) {
+    std::string out;
+    const int counts[] = {content.fileVersion, content.predictorCount(), content.dataPoints,
+                          content.includesConstant, content.firstConfoundPredictor};
+    for (int i = 0; i < 5; ++i) {
+        out += formatText("%-25s%d\n", headerKeys[i], counts[i]);
+        if (i == 0 || i == 4) out += "\n";
+    }
+    for (std::size_t p = 0; p < content.colors.size(); ++p) {
+        if (p > 0) out += "   ";
+        out += formatText("%d %d %d", content.colors[p].red, content.colors[p].green, content.colors[p].blue);
+    }
+    out += "\n";
+    for (std::size_t p = 0; p < content.names.size(); ++p) {
+        if (p > 0) out += " ";
+        out += "\"" + content.names[p] + "\"";
+    }
+    out += "\n";
+    for (int row = 0; row < content.dataPoints; ++row) {
+        for (int p = 0; p < content.predictorCount(); ++p) out += formatValue(content.value(row, p));
+        out += "\n";
+    }
+    return out;
+}
+
+ParseResult<SdmContent> parseSdm(std::string_view text) {
+    const std::string owned(text);  // the scanner needs a terminating NUL
+    Scanner scanner(owned);
+    SdmContent content;
+    int header[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        std::string key;
+        if (!scanner.word(key) || !scanner.integer(header[i]))
+            return failAt<SdmContent>(scanner, formatText("the header value %s <integer>", headerKeys[i]));
+    }
+    content.fileVersion = header[0];
+    const int predictors = header[1];
+    content.dataPoints = header[2];
+    content.includesConstant = header[3];
+    content.firstConfoundPredictor = header[4];
+    if (predictors < 0 || content.dataPoints < 0)
+        return ParseResult<SdmContent>::failure("the header declares a negative count");
+    // Every value takes at least two characters of text, so a count beyond the text's
+    // length is a broken header, not a reason to reserve memory.
+    const auto cells = static_cast<unsigned long long>(predictors) * static_cast<unsigned long long>(content.dataPoints);
+    if (cells > owned.size() || static_cast<std::size_t>(predictors) > owned.size())
+        return ParseResult<SdmContent>::failure(
+            formatText("the header declares %d predictors and %d data points, more than the file holds", predictors,
+                       content.dataPoints));
+    for (int p = 0; p < predictors; ++p) {
+        Rgb color;
+        if (!scanner.integer(color.red) || !scanner.integer(color.green) || !scanner.integer(color.blue))
+            return failAt<SdmContent>(scanner, formatText("the colour of predictor %d (three integers)", p + 1));
+        content.colors.push_back(color);
+    }
+    for (int p = 0; p < predictors; ++p) {
+        std::string name;
+        if (!scanner.name(name)) return failAt<SdmContent>(scanner, formatText("the name of predictor %d", p + 1));
+        content.names.push_back(std::move(name));
+    }
+    content.values.reserve(static_cast<std::size_t>(cells));
+    for (int row = 0; row < content.dataPoints; ++row) {
+        for (int p = 0; p < predictors; ++p) {
+            double value = 0.0;
+            if (!scanner.real(value))
+                return failAt<SdmContent>(scanner,
+                                          formatText("value %d of data point %d of %d", p + 1, row + 1, content.dataPoints));
+            content.values.push_back(value);
+        }
+    }
+    if (!scanner.atEnd()) return failAt<SdmContent>(scanner, "the end of the file after the last data point");
+    return ParseResult<SdmContent>::success(std::move(content));
+}
+
+ParseResult<std::string> readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return ParseResult<std::string>::failure("cannot open the file");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return ParseResult<std::string>::failure("cannot read the file");
+    return ParseResult<std::string>::success(content.str());
+}
+
+ParseResult<SdmContent> readSdmFile(const std::string& path) {
+    ParseResult<std::string> text = readWholeFile(path);
+    if (!text) return ParseResult<SdmContent>::failure(text.error);
+    return parseSdm(*text.value);
+}
+
+ParseResult<ConfoundFileHeader> parseSdmHeader(std::string_view text) {
+    const std::string owned(text);
+    Scanner scanner(owned);
+    int header[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        std::string key;
+        if (!scanner.word(key) || !scanner.integer(header[i]))
+            return failAt<ConfoundFileHeader>(scanner, formatText("the header value %s <integer>", headerKeys[i]));
+    }
+    return ParseResult<ConfoundFileHeader>::success({header[1], header[2], header[3]});
+}
+
+ParseResult<ConfoundFileHeader> parseRtcHeader(std::string_view text) {
+    const std::string owned(text);
+    Scanner scanner(owned);
+    std::string key, type;
+    int version = 0;
+    ConfoundFileHeader header;
+    if (!scanner.word(key) || !scanner.integer(version))
+        return failAt<ConfoundFileHeader>(scanner, "the header value FileVersion: <integer>");
+    if (!scanner.word(key) || !scanner.word(type)) return failAt<ConfoundFileHeader>(scanner, "the header value Type:");
+    if (!scanner.word(key) || !scanner.integer(header.predictorCount))
+        return failAt<ConfoundFileHeader>(scanner, "the header value NrOfPredictors: <integer>");
+    if (!scanner.word(key) || !scanner.integer(header.dataPoints))
+        return failAt<ConfoundFileHeader>(scanner, "the header value NrOfDataPoints: <integer>");
+    return ParseResult<ConfoundFileHeader>::success(header);
+}
+
+}  // namespace morvane

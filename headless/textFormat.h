@@ -1,0 +1,27 @@
+// printf-style formatting into a text of whatever length it needs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string formatText(const char* format, ...);
+
+// The text without blanks, tabs, carriage returns and line feeds at either end.
+std::string_view trimmed(std::string_view text);
+
+// Case-insensitive comparison of ASCII texts.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// The folder part of a path ("" when it has none) and its last component.
+std::string folderOf(const std::string& path);
+std::string lastComponent(const std::string& path);
+
+// folder + "/" + name, or name alone for an empty folder.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+}  // namespace morvane
