@@ -1,5 +1,6 @@
 #include "plugin/quorvel.h"
 
+#include "batch/runBatch.h"
 #include "host/bindHostFunctions.h"
 #include "plugin/initPluginWith.h"
 
@@ -7,10 +8,7 @@ Quorvel::Quorvel() = default;
 
 Quorvel::~Quorvel() = default;
 
-bool Quorvel::execute() {
-    // The batch run goes here.
-    return true;
-}
+bool Quorvel::execute() { return runBatch(); }
 
 bool Quorvel::initPlugin() {
     // Nothing may be thrown back into the host; running out of memory refuses the host.
