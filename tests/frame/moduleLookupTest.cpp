@@ -6,10 +6,10 @@
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
-#endif
 
-// Exported by this test program, so that it can find itself as a host finds its plugin.
+// Exported by this test program, so that it can find itself as the plugin finds its host.
 extern "C" __attribute__((visibility("default"))) int frameTestExportedMarker() { return 7; }
+#endif
 
 namespace {
 
