@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -538,6 +539,86 @@ TEST_F(RunBatch, ProtocolNameInTheHeaderHasNoFolder) {
     append(expected, successfulGroup("D:\\study\\", "faces", "run1", {noConfounds}));
     append(expected, {summary, finished});
     EXPECT_THAT(host.transcript, ElementsAreArray(expected));
+}
+
+TEST_F(RunBatch, LongestEntriesAreLoggedWholeAndATooLongDesignMatrixPathIsNotSaved) {
+    // A VTC entry of 511 characters: its design matrix would need 513.
+    const std::string vtcPath = "D:\\" + std::string(504, 'v') + ".vtc";
+    ASSERT_EQ(vtcPath.size(), 511u);
+    const std::string sdmPath = vtcPath.substr(0, 507) + "_a.sdm";
+    const std::string listPath = useList("1 D:\\a.prt " + vtcPath + " D:\\a_HR.sdm");
+    auto installed = host.install();
+
+    EXPECT_TRUE(run());
+
+    Transcript expected = opening;
+    append(expected, defaultQuestions());
+    expected.push_back(fileDialog);
+    append(expected, listLines(listPath, 1, {"D:\\a.prt", vtcPath, "D:\\a_HR.sdm", "^"}));
+    append(expected, linkAndAttach(vtcPath, "a.prt"));
+    Transcript designMatrix = designMatrixSteps("D:\\a.prt", sdmPath, false);
+    designMatrix.resize(designMatrix.size() - 2);  // no save
+    append(expected, designMatrix);
+    append(expected, {log("The design matrix path is longer than 511 characters; the design matrix "
+                          "is not saved: " + sdmPath),
+                      "zrSaveVTCOfCurrentVMR(\"" + vtcPath + "\")", log("New SDM name: "),
+                      log("Adding D:\\a_HR.sdm for SDM..."),
+                      "addConfounds(\"\", \"\", \"D:\\a_HR.sdm\", \"\", true, false, true, false)",
+                      finished});
+    EXPECT_THAT(host.transcript, ElementsAreArray(expected));
+}
+
+// With the confound stage of the confounds folder: the host saves a design matrix of one
+// condition and the constant, and the run writes it out again with the motion predictors.
+TEST_F(RunBatch, WritesTheDesignMatrixWithTheMotionPredictors) {
+    const std::string f = folder.string() + "/";
+    host.designMatrixFileText =
+        "FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: 5\nIncludesConstant: 1\n"
+        "FirstConfoundPredictor: 2\n\n255 0 0 255 255 255 \n\"Faces\"\t\t\"Constant\"\n"
+        "0.5\t1.000000\n0\t1.000000\n0.5\t1.000000\n0\t1.000000\n0.5\t1.000000\n";
+    std::ofstream(f + "run1_3DMC.sdm")
+        << "FileVersion: 1\nNrOfPredictors: 6\nNrOfDataPoints: 5\nIncludesConstant: 0\n"
+           "FirstConfoundPredictor: 1\n"
+           "255 50 50 50 255 50 50 50 255 255 255 0 255 0 255 0 255 255\n"
+           "\"Translation BV-X [mm]\" \"Translation BV-Y [mm]\" \"Translation BV-Z [mm]\" "
+           "\"Rotation BV-X [deg]\" \"Rotation BV-Y [deg]\" \"Rotation BV-Z [deg]\"\n"
+           "1 1 1 1 1 1\n2 2 2 2 2 2\n3 3 3 3 3 3\n4 4 4 4 4 4\n5 5 5 5 5 5\n";
+    const std::string listPath =
+        useList("1\n" + f + "run1.prt\n" + f + "run1.vtc\n" + f + "run1_3DMC.sdm\n");
+    auto installed = host.install();
+
+    EXPECT_TRUE(runBatch());
+
+    Transcript expected = opening;
+    append(expected, defaultQuestions());
+    expected.push_back(fileDialog);
+    append(expected, listLines(listPath, 1, {f + "run1.prt", f + "run1.vtc", f + "run1_3DMC.sdm", "^"}));
+    append(expected,
+           successfulGroup(f, "run1", "run1",
+                           {log("Adding " + f + "run1_3DMC.sdm for SDM..."),
+                            log("Reading file: " + f + "run1_3DMC.sdm"),
+                            log("Fileversion: 1\nNr of Predictors: 6\nNr of datapoints: 5\n"
+                                "Includes constant: 0\nFirst confound: 1"),
+                            log("Reading colors..."), log("Reading motion estimates..."),
+                            log("z-transform predictor..."),
+                            log("New filename: " + f + "run1_run1_3DMC_z.sdm")}));
+    append(expected, {summary, finished});
+    EXPECT_THAT(host.transcript, ElementsAreArray(expected));
+
+    std::ifstream written(f + "run1_run1_3DMC_z.sdm", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    const std::string z = "-1.41421\t-1.41421\t-1.41421\t-1.41421\t-1.41421\t-1.41421\t";
+    EXPECT_EQ(text,
+              "FileVersion: 1\n\nNrOfPredictors: 8\nNrOfDataPoints: 5\nIncludesConstant: 1\n"
+              "FirstConfoundPredictor: 2\n\n"
+              "255 0 0 255 50 50 50 255 50 50 50 255 255 255 0 255 0 255 0 255 255 255 255 255 \n"
+              "\"Faces\"\t\"Translation MN-X [mm]\"\t\"Translation MN-Y [mm]\"\t\"Translation MN-Z [mm]\"\t"
+              "\"Rotation MN-X [deg]\"\t\"Rotation MN-Y [deg]\"\t\"Rotation MN-Z [deg]\"\t\t\"Constant\"\n"
+              "0.5\t" + z + "1.000000\n"
+              "0\t-0.707107\t-0.707107\t-0.707107\t-0.707107\t-0.707107\t-0.707107\t1.000000\n"
+              "0.5\t0\t0\t0\t0\t0\t0\t1.000000\n"
+              "0\t0.707107\t0.707107\t0.707107\t0.707107\t0.707107\t0.707107\t1.000000\n"
+              "0.5\t1.41421\t1.41421\t1.41421\t1.41421\t1.41421\t1.41421\t1.000000\n");
 }
 
 }  // namespace

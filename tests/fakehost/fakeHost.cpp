@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -240,7 +241,13 @@ float* fakeGetPredictor(int index) {
 
 int fakeSaveDesignMatrix(const char* sdmPath) {
     fake().record("zrSaveSingleStudyGLMDesignMatrix(" + quoted(sdmPath) + ")");
-    return takeNext(fake().saveResults, fake().defaultSaveResult);
+    const int result = takeNext(fake().saveResults, fake().defaultSaveResult);
+    if (result != 0 && !fake().designMatrixFileText.empty()) {
+        std::ofstream file(sdmPath, std::ios::binary);
+        file << fake().designMatrixFileText;
+        if (!file) ADD_FAILURE() << "the fake could not write " << sdmPath;
+    }
+    return result;
 }
 
 // ---- The entry points the plugin binds but never calls ----------------------------------------

@@ -90,6 +90,9 @@ struct FakeHost {
     int predictorLength = -1;               // points per predictor; -1: the header's volumes
     std::deque<int> saveResults;            // zrSaveSingleStudyGLMDesignMatrix, per call
     int defaultSaveResult = 1;
+    // When not empty, a successful zrSaveSingleStudyGLMDesignMatrix writes this text to the
+    // path, so that code reading the saved design matrix back finds it.
+    std::string designMatrixFileText;
 
     // ---- Observations ----------------------------------------------------------------------
     std::vector<std::string> transcript;
