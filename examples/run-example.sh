@@ -1,0 +1,29 @@
+#!/bin/sh
+# Builds morvane and the quorvel module, copies the example study to a scratch folder and
+# runs morvane on it from inside that folder, so that the list's relative entries name the
+# copies. The committed study is never written to.
+#
+# Answers (override by environment): HRF=two-gamma VALUE=1 SKIP_FIRST=yes Z_TRANSFORM=yes
+# Folders: BUILD_DIR (default: build), SCRATCH_DIR (default: scratch/example-run).
+# Any further arguments go to morvane, e.g. --sample middle or --hrf-normalise peak.
+set -eu
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$repo/build}
+scratch=${SCRATCH_DIR:-$repo/scratch/example-run}
+
+cmake -S "$repo" -B "$build" >/dev/null
+cmake --build "$build" --target morvane -j2 >/dev/null
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+cp -R "$repo/examples/study/." "$scratch/"
+cd "$scratch"
+
+status=0
+"$build/bin/morvane" --list file-list.txt \
+    --hrf "${HRF:-two-gamma}" --value "${VALUE:-1}" \
+    --skip-first "${SKIP_FIRST:-yes}" --z-transform "${Z_TRANSFORM:-yes}" \
+    --vmr anatomy.vmr --log morvane.log "$@" || status=$?
+echo "morvane exit status: $status; outputs in $scratch" >&2
+exit "$status"

@@ -1,0 +1,309 @@
+// morvane with the real plugin module on the example study and on broken copies of it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "headless/sdmFile.h"
+#include "headless/vtcFile.h"
+#include "tests/headless/testFiles.h"
+
+extern char** environ;
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::ScratchFolder;
+using testing::writeFile;
+
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+pid_t start(const std::string& folder, const std::vector<std::string>& arguments) {
+    std::vector<std::string> all = {MORVANE_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : all) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, ".morvane-test-out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, ".morvane-test-err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    const int failure = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failure == 0 ? pid : -1;
+}
+
+ProgramRun finish(pid_t pid, const std::string& folder) {
+    ProgramRun run;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    run.out = readFile(folder + "/.morvane-test-out");
+    run.err = readFile(folder + "/.morvane-test-err");
+    fs::remove(folder + "/.morvane-test-out");
+    fs::remove(folder + "/.morvane-test-err");
+    return run;
+}
+
+ProgramRun morvane(const std::string& folder, const std::vector<std::string>& arguments) {
+    return finish(start(folder, arguments), folder);
+}
+
+const std::vector<std::string> standardAnswers = {"--list", "file-list.txt", "--hrf", "two-gamma", "--value", "1",
+                                                  "--skip-first", "yes", "--z-transform", "yes", "--vmr",
+                                                  "anatomy.vmr"};
+
+std::map<std::string, std::string> folderContent(const std::string& folder) {
+    std::map<std::string, std::string> content;
+    for (const auto& entry : fs::directory_iterator(folder)) content[entry.path().filename()] = readFile(entry.path());
+    return content;
+}
+
+std::string vtcData(const std::string& bytes) {
+    std::istringstream in(bytes);
+    auto header = parseVtcHeader(in);
+    return header ? bytes.substr(header.value->headerLength) : std::string("no header");
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        committed = folderContent(EXAMPLE_STUDY);
+        fs::copy(EXAMPLE_STUDY, study.path(), fs::copy_options::recursive);
+    }
+    void TearDown() override { EXPECT_EQ(folderContent(EXAMPLE_STUDY), committed) << "the committed study changed"; }
+
+    std::string at(const std::string& name) const { return study.file(name); }
+    SdmContent sdm(const std::string& name) {
+        auto parsed = readSdmFile(at(name));
+        EXPECT_TRUE(parsed) << name << ": " << parsed.error;
+        return parsed ? *parsed.value : SdmContent{};
+    }
+
+    std::map<std::string, std::string> committed;
+    ScratchFolder study;
+};
+
+TEST_F(EndToEnd, TheExampleStudyConvertsCompletely) {
+    // A save killed earlier left its temporary file; the next save of that VTC clears it.
+    const pid_t gone = [] {
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        return child;
+    }();
+    const std::string leftover = at(".run1.vtc.morvane-" + std::to_string(gone) + "-0.tmp");
+    writeFile(leftover, "half a VTC");
+
+    std::vector<std::string> arguments = standardAnswers;
+    arguments.insert(arguments.end(), {"--log", "morvane.log"});
+    const ProgramRun run = morvane(study.path(), arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("\nquorvel (v0.8.4)> Started...\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("HRF function: 2-gamma\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nFinished.\n\n"), std::string::npos);
+    EXPECT_EQ(readFile(at("morvane.log")), run.out);
+    EXPECT_NE(run.err.find("all 3 protocol(s) converted"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(leftover));
+
+    for (const char* name : {"run1", "run2", "run3"}) {
+        const std::string vtc = std::string(name) + ".vtc";
+        const std::string saved = readFile(at(vtc));
+        EXPECT_EQ(vtcData(saved), vtcData(committed[vtc])) << vtc;
+        auto header = readVtcHeader(at(vtc));
+        ASSERT_TRUE(header) << header.error;
+        EXPECT_EQ(header.value->protocolNames, std::vector<std::string>{std::string(name) + ".prt"});
+    }
+    EXPECT_EQ(readFile(at("run2.vtc")).substr(readFile(at("run2.vtc")).size() - 16), "TRAILING-BYTES!\n");
+
+    const SdmContent run1 = sdm("run1_run1.sdm");
+    EXPECT_EQ(run1.names, (std::vector<std::string>{"Faces", "Houses", "Constant"}));
+    EXPECT_EQ(run1.dataPoints, 150);
+    EXPECT_EQ(run1.firstConfoundPredictor, 3);
+    EXPECT_EQ(run1.colors.back(), (Rgb{255, 255, 255}));
+    const SdmContent run1All = sdm("run1_run1_3DMC_z_HR_z_RVT_z.sdm");
+    EXPECT_EQ(run1All.predictorCount(), 2 + 6 + 2 + 2 + 1);
+    EXPECT_EQ(run1All.dataPoints, 150);
+    EXPECT_EQ(run1All.names[2], "Translation MN-X [mm]");
+    EXPECT_EQ(run1All.names.back(), "Constant");
+    const SdmContent run2Some = sdm("run2_run2_3DMC_z_RVT_z.sdm");
+    EXPECT_EQ(run2Some.predictorCount(), 2 + 6 + 2 + 1);
+    EXPECT_EQ(run2Some.dataPoints, 120);
+    EXPECT_EQ(sdm("run3_run3.sdm").names, (std::vector<std::string>{"Objects in LVF", "Constant"}));
+    EXPECT_NE(run.out.find("No confounds found for this protocol."), std::string::npos);
+}
+
+TEST_F(EndToEnd, OtherAnswersGiveOtherNamesAndPredictors) {
+    const ProgramRun run = morvane(study.path(), {"--list", "file-list.txt", "--hrf", "boynton", "--value", "-2.5",
+                                           "--skip-first", "no", "--z-transform", "no", "--sample", "middle"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("HRF function: Boynton"), std::string::npos);
+    const SdmContent run1 = sdm("run1_run1_3DMC_HR_RVT.sdm");
+    EXPECT_EQ(run1.predictorCount(), 3 + 6 + 2 + 2 + 1);
+    EXPECT_EQ(run1.names.front(), "Rest");
+    const SdmContent matrix = sdm("run1_run1.sdm");
+    double lowest = 0.0;
+    for (int row = 0; row < matrix.dataPoints; ++row) lowest = std::min(lowest, matrix.value(row, 1));
+    EXPECT_LT(lowest, -2.0);  // a negative value makes negative responses
+    EXPECT_TRUE(fs::exists(at("run2_run2_3DMC_RVT.sdm")));
+}
+
+TEST_F(EndToEnd, BrokenCopiesFailTheirProtocolAndNoOther) {
+    struct Case {
+        const char* what;
+        void (*breakStudy)(const ScratchFolder&);
+        const char* failedProtocol;
+        const char* errorPart;
+        const char* untouchedVtc;  // "" when the VTC may be saved
+    };
+    const Case cases[] = {
+        {"protocol without a colour line",
+         [](const ScratchFolder& s) {
+             std::string text = readFile(s.file("run2.prt"));
+             writeFile(s.file("run2.prt"), text.substr(0, text.rfind("Color:")));
+         },
+         "run2.prt", "colour line", "run2.vtc"},
+        {"missing protocol", [](const ScratchFolder& s) { fs::remove(s.file("run3.prt")); }, "run3.prt", "not found",
+         "run3.vtc"},
+        {"truncated VTC",
+         [](const ScratchFolder& s) {
+             const std::string bytes = readFile(s.file("run3.vtc"));
+             writeFile(s.file("run3.vtc"), bytes.substr(0, bytes.size() - 100));
+         },
+         "run3.prt", "promises", "run3.vtc"},
+        {"VTC with a zero TR",
+         [](const ScratchFolder& s) {
+             std::string bytes = readFile(s.file("run1.vtc"));
+             std::istringstream in(bytes);
+             auto header = parseVtcHeader(in);
+             bytes.replace(header.value->headerLength - 4, 4, std::string(4, '\0'));
+             writeFile(s.file("run1.vtc"), bytes);
+         },
+         "run1.prt", "TR", "run1.vtc"},
+        {"heart rate shorter than the run",
+         [](const ScratchFolder& s) {
+             std::string text = readFile(s.file("run1_HR.rtc"));
+             text.replace(text.find("150"), 3, "100");
+             writeFile(s.file("run1_HR.rtc"), text);
+         },
+         "run1.prt", "run1_run1_3DMC_z_HR_z_RVT_z.sdm", ""},
+        {"protocol not followed by its VTC",
+         [](const ScratchFolder& s) {
+             std::string text = readFile(s.file("file-list.txt"));
+             text.replace(text.find("run3.vtc"), 8, "run3.txt");
+             writeFile(s.file("file-list.txt"), text);
+         },
+         "run3.prt", "no VTC follows", "run3.vtc"},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder copy;
+        fs::copy(EXAMPLE_STUDY, copy.path(), fs::copy_options::recursive);
+        c.breakStudy(copy);
+        const std::string before = *c.untouchedVtc ? readFile(copy.file(c.untouchedVtc)) : "";
+        const ProgramRun run = morvane(copy.path(), standardAnswers);
+        EXPECT_EQ(run.status, 1) << c.what << "\n" << run.err;
+        const auto summary = run.err.find("1 of 3 protocol(s) failed:");
+        ASSERT_NE(summary, std::string::npos) << c.what << "\n" << run.err;
+        EXPECT_NE(run.err.find(std::string("  ") + c.failedProtocol + ": ", summary), std::string::npos)
+            << c.what << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << c.what << "\n" << run.err;
+        if (*c.untouchedVtc) {
+            EXPECT_EQ(readFile(copy.file(c.untouchedVtc)), before) << c.what;
+        }
+        EXPECT_NE(run.out.find("Finished."), std::string::npos) << c.what;
+    }
+}
+
+TEST_F(EndToEnd, UsageErrorsStopBeforeTheRun) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {{}, "missing --hrf, --value, --skip-first, --z-transform, --list"},
+        {{"--list", "file-list.txt", "--hrf", "two-gamma", "--value", "1", "--skip-first", "yes"}, "--z-transform"},
+        {{"--hrf", "three-gamma"}, "three-gamma"},
+        {{"--value", "101"}, "101"},
+        {{"--value", "abc"}, "abc"},
+        {{"--vmr", "no-such.vmr"}, "no-such.vmr"},
+        {{"--vmr", "anatomy.vmr", "--no-vmr"}, "excludes"},
+        {{"--unknown"}, "--unknown"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = morvane(study.path(), c.arguments);
+        EXPECT_EQ(run.status, 2) << c.errorPart << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
+        EXPECT_EQ(run.out.find("Started"), std::string::npos);
+    }
+    const ProgramRun help = morvane(study.path(), {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--hrf-normalise"), std::string::npos);
+    EXPECT_EQ(morvane(study.path(), {"--version"}).status, 0);
+}
+
+TEST_F(EndToEnd, ThePluginRefusingToRunExitsWithThree) {
+    std::vector<std::string> noVmr = standardAnswers;
+    noVmr.resize(noVmr.size() - 2);
+    noVmr.push_back("--no-vmr");
+    const ProgramRun refused = morvane(study.path(), noVmr);
+    EXPECT_EQ(refused.status, 3) << refused.err;
+    EXPECT_NE(refused.out.find("No VMR present, action cancelled."), std::string::npos);
+    EXPECT_NE(refused.err.find("This plugin requires that a VMR document is available and selected in Morvane."),
+              std::string::npos);
+
+    std::vector<std::string> old = standardAnswers;
+    old.insert(old.end(), {"--host-version", "2.9.4"});
+    const ProgramRun tooOld = morvane(study.path(), old);
+    EXPECT_EQ(tooOld.status, 3);
+    EXPECT_NE(tooOld.err.find("Can not execute this plugin - Morvane version 20 or higher required."),
+              std::string::npos);
+    std::vector<std::string> oldest = standardAnswers;
+    oldest.insert(oldest.end(), {"--host-version", "2.9.5"});
+    EXPECT_EQ(morvane(study.path(), oldest).status, 0);
+
+    std::vector<std::string> noModule = standardAnswers;
+    noModule.insert(noModule.end(), {"--plugin", "no-such-module.so"});
+    EXPECT_EQ(morvane(study.path(), noModule).status, 3);
+    EXPECT_FALSE(fs::exists(at("run1_run1.sdm")));
+}
+
+TEST_F(EndToEnd, ListsThatCannotBeReadOrNameNoProtocolFail) {
+    std::vector<std::string> missing = standardAnswers;
+    missing[1] = "no-such-list.txt";
+    const ProgramRun missingRun = morvane(study.path(), missing);
+    EXPECT_EQ(missingRun.status, 1);
+    EXPECT_NE(missingRun.err.find("no-such-list.txt"), std::string::npos);
+    writeFile(at("empty-list.txt"), "2\nrun1.vtc\nnotes.txt\n");
+    std::vector<std::string> empty = standardAnswers;
+    empty[1] = "empty-list.txt";
+    const ProgramRun emptyRun = morvane(study.path(), empty);
+    EXPECT_EQ(emptyRun.status, 1);
+    EXPECT_NE(emptyRun.err.find("names no protocol"), std::string::npos);
+}
+
+TEST_F(EndToEnd, RunsOnDifferentListsAtOnceDoNotDisturbEachOther) {
+    ScratchFolder other;
+    fs::copy(EXAMPLE_STUDY, other.path(), fs::copy_options::recursive);
+    const pid_t first = start(study.path(), standardAnswers);
+    const pid_t second = start(other.path(), standardAnswers);
+    const ProgramRun a = finish(first, study.path());
+    const ProgramRun b = finish(second, other.path());
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(readFile(at("run1_run1_3DMC_z_HR_z_RVT_z.sdm")), readFile(other.file("run1_run1_3DMC_z_HR_z_RVT_z.sdm")));
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,101 @@
+#include "headless/sdmFile.h"
+
+#include <gtest/gtest.h>
+
+namespace morvane {
+namespace {
+
+SdmContent sample() {
+    SdmContent content;
+    content.includesConstant = 1;
+    content.firstConfoundPredictor = 3;
+    content.dataPoints = 3;
+    content.colors = {{255, 0, 0}, {0, 255, 0}, {255, 255, 255}};
+    content.names = {"Objects in LVF", "B", "Constant"};
+    content.values = {0.0, -0.000387509, 1.0, -1.23456e-05, -123456.0, 1.0, 1e-300, 12.5, 1.0};
+    return content;
+}
+
+TEST(SdmFile, WrittenFilesReadBackWholeWithBlanksInNames) {
+    const SdmContent content = sample();
+    const std::string text = sdmText(content);
+    EXPECT_EQ(text.rfind("FileVersion:             1\n\nNrOfPredictors:          3\n", 0), 0u);
+    EXPECT_NE(text.find("FirstConfoundPredictor:  3\n\n255 0 0   0 255 0   255 255 255\n"), std::string::npos);
+    auto parsed = parseSdm(text);
+    ASSERT_TRUE(parsed) << parsed.error;
+    EXPECT_EQ(parsed.value->names, content.names);
+    EXPECT_EQ(parsed.value->colors, content.colors);
+    EXPECT_EQ(parsed.value->includesConstant, 1);
+    ASSERT_EQ(parsed.value->values.size(), content.values.size());
+    for (std::size_t i = 0; i < content.values.size(); ++i)
+        EXPECT_NEAR(parsed.value->values[i], content.values[i], std::abs(content.values[i]) * 1e-5);
+    // Every value has white space before it, even where its text fills the field.
+    const std::string rows = text.substr(text.find("\"Constant\"\n") + 11);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i] == '-') {
+            EXPECT_TRUE(rows[i - 1] == ' ' || rows[i - 1] == 'e') << rows;
+        }
+    }
+}
+
+TEST(SdmFile, TouchingNegativeValuesAreSeparateNumbers) {
+    const std::string text =
+        "FileVersion: 1\nNrOfPredictors: 3\nNrOfDataPoints: 2\nIncludesConstant: 0\nFirstConfoundPredictor: 1\n"
+        "1 2 3 4 5 6 7 8 9\n\"a b\" \"c\" d\n"
+        "   0.0310625-0.000387509  -0.0247146\n1e-05-2.5e-3-7\n";
+    auto parsed = parseSdm(text);
+    ASSERT_TRUE(parsed) << parsed.error;
+    EXPECT_EQ(parsed.value->names, (std::vector<std::string>{"a b", "c", "d"}));
+    EXPECT_DOUBLE_EQ(parsed.value->value(0, 0), 0.0310625);
+    EXPECT_DOUBLE_EQ(parsed.value->value(0, 1), -0.000387509);
+    EXPECT_DOUBLE_EQ(parsed.value->value(0, 2), -0.0247146);
+    EXPECT_DOUBLE_EQ(parsed.value->value(1, 0), 1e-05);
+    EXPECT_DOUBLE_EQ(parsed.value->value(1, 1), -2.5e-3);
+    EXPECT_DOUBLE_EQ(parsed.value->value(1, 2), -7.0);
+}
+
+TEST(SdmFile, IncompleteOrOverlongFilesAreRefused) {
+    const std::string whole = sdmText(sample());
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"the four header lines a short confound leaves",
+         "FileVersion: 1\n\nNrOfPredictors: 13\nNrOfDataPoints: 150\n"},
+        {"a missing last value", whole.substr(0, whole.rfind("1\n"))},
+        {"a missing name", "FileVersion: 1\nNrOfPredictors: 2\nNrOfDataPoints: 0\nIncludesConstant: 0\n"
+                           "FirstConfoundPredictor: 1\n1 2 3 4 5 6\n\"a\"\n"},
+        {"an unclosed name", "FileVersion: 1\nNrOfPredictors: 1\nNrOfDataPoints: 0\nIncludesConstant: 0\n"
+                             "FirstConfoundPredictor: 1\n1 2 3\n\"a\n"},
+        {"a word among the values", whole.substr(0, whole.size() - 2) + "x\n"},
+        {"text after the last row", whole + "1.0\n"},
+        {"counts beyond the file", "FileVersion: 1\nNrOfPredictors: 100000\nNrOfDataPoints: 100000000\n"
+                                   "IncludesConstant: 0\nFirstConfoundPredictor: 1\n"},
+        {"a negative count", "FileVersion: 1\nNrOfPredictors: -1\nNrOfDataPoints: 2\nIncludesConstant: 0\n"
+                             "FirstConfoundPredictor: 1\n"},
+        {"empty", ""},
+    };
+    for (const Case& c : cases) {
+        auto parsed = parseSdm(c.text);
+        EXPECT_FALSE(parsed) << c.what;
+        EXPECT_FALSE(parsed.error.empty()) << c.what;
+    }
+}
+
+TEST(SdmFile, ConfoundHeadersGiveTheirCounts) {
+    auto sdm = parseSdmHeader("FileVersion: 1\nNrOfPredictors: 3\nNrOfDataPoints: 150\nIncludesConstant: 1\n"
+                              "FirstConfoundPredictor: 1\n");
+    ASSERT_TRUE(sdm) << sdm.error;
+    EXPECT_EQ(sdm.value->predictorCount, 3);
+    EXPECT_EQ(sdm.value->dataPoints, 150);
+    EXPECT_EQ(sdm.value->includesConstant, 1);
+    auto rtc = parseRtcHeader("FileVersion: 2\nType: DesignMatrix\nNrOfPredictors: 4\nNrOfDataPoints: 147\n\"l_60 B\"");
+    ASSERT_TRUE(rtc) << rtc.error;
+    EXPECT_EQ(rtc.value->predictorCount, 4);
+    EXPECT_EQ(rtc.value->dataPoints, 147);
+    EXPECT_FALSE(parseRtcHeader("FileVersion: 2\nType: DesignMatrix\nNrOfPredictors: x\n"));
+}
+
+}  // namespace
+}  // namespace morvane
