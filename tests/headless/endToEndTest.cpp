@@ -268,14 +268,15 @@ TEST_F(EndToEnd, ThePluginRefusingToRunExitsWithThree) {
     EXPECT_EQ(tooOld.status, 3);
     EXPECT_NE(tooOld.err.find("Can not execute this plugin - Morvane version 20 or higher required."),
               std::string::npos);
-    std::vector<std::string> oldest = standardAnswers;
-    oldest.insert(oldest.end(), {"--host-version", "2.9.5"});
-    EXPECT_EQ(morvane(study.path(), oldest).status, 0);
-
     std::vector<std::string> noModule = standardAnswers;
     noModule.insert(noModule.end(), {"--plugin", "no-such-module.so"});
     EXPECT_EQ(morvane(study.path(), noModule).status, 3);
     EXPECT_FALSE(fs::exists(at("run1_run1.sdm")));
+
+    std::vector<std::string> oldest = standardAnswers;
+    oldest.insert(oldest.end(), {"--host-version", "2.9.5"});
+    EXPECT_EQ(morvane(study.path(), oldest).status, 0);
+
 }
 
 TEST_F(EndToEnd, ListsThatCannotBeReadOrNameNoProtocolFail) {
