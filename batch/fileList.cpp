@@ -62,7 +62,7 @@ FileListText parseFileList(std::string_view bytes) {
     for (;;) {
         std::optional<std::string> token = readToken(bytes, position);
         if (!token) {
-            text.closingText = "^";
+            text.closingText.assign(1, '^');  // the mark left in the reader's buffer
             break;
         }
         if (token->size() > maxEntryLength) {
