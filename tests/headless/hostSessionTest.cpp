@@ -157,6 +157,22 @@ TEST_F(HostSessionTest, AProtocolThatCannotBeAttachedLeavesTheVtcUntouched) {
     }
 }
 
+TEST_F(HostSessionTest, AProtocolPathLongerThanItsRecordFieldIsRefusedNotCut) {
+    std::string deep = folder.path();
+    while (deep.size() < 300) {
+        deep += "/" + std::string(40, 'd');
+        ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+    }
+    vtcPath = deep + "/run.vtc";
+    writeFile(vtcPath, original);
+    writeFile(deep + "/run.prt", testing::volumesProtocol);
+    HostSession& host = session();
+    EXPECT_EQ(attach(host, "run.prt"), 0);
+    EXPECT_NE(err.str().find("longer than the 260 characters"), std::string::npos) << err.str();
+    EXPECT_EQ(host.saveVtc(vtcPath.c_str()), 0);
+    EXPECT_EQ(readFile(vtcPath), original);
+}
+
 TEST_F(HostSessionTest, AnUnterminatedProtocolNameIsRefused) {
     HostSession& host = session();
     ASSERT_EQ(host.linkVtc(vtcPath.c_str()), 1);
