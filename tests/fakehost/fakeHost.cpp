@@ -144,6 +144,7 @@ int fakeSetHeader(VtcHeader* header) {
         ADD_FAILURE() << "header handed back without one fetched first";
         return 1;
     }
+    fake().headerWasHandedOut = false;
     const auto* given = reinterpret_cast<const unsigned char*>(&fake().headerHandedOut);
     const auto* back = reinterpret_cast<const unsigned char*>(header);
     const std::size_t nameOffset = offsetof(VtcHeader, protocolName);
