@@ -1,41 +1,44 @@
 #include "confounds/confoundFileFrame.h"
 
 #include <fstream>
-#include <iterator>
 #include <string_view>
 
 #include "common/text.h"
 #include "host/hostLog.h"
 
-std::optional<std::string> loadConfoundFile(const char* path) {
-    if (path == nullptr) return std::nullopt;
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return bytes;
+bool openConfoundFile(const char* path, std::ifstream& file, std::uint64_t& size) {
+    if (path == nullptr) return false;
+    // Binary: a carriage return is white space to the readers anyway.
+    file.open(path, std::ios::in | std::ios::binary);
+    if (!file.is_open()) return false;
+    file.seekg(0, std::ios::end);
+    const std::streamoff length = file.tellg();
+    file.seekg(0, std::ios::beg);
+    file.clear();
+    size = length >= 0 ? static_cast<std::uint64_t>(length) : TokenReader::unknownSize;
+    return true;
 }
 
 void logReadingFile(const char* path) {
     logText(formatText("Reading file: %s", path != nullptr ? path : ""));
 }
 
-bool readConfoundHeader(TextCursor& cursor, ConfoundFileForm form, ConfoundRecord& record) {
+bool readConfoundHeader(TokenReader& tokens, ConfoundFileForm form, ConfoundRecord& record) {
     std::string_view key;
     if (form == ConfoundFileForm::Rtc) {
         record.includesConstant = 0;
         record.firstConfound = 1;
         std::string_view skipped;
-        return cursor.readWord(key) && cursor.readInt(record.fileVersion) &&
-               cursor.readWord(key) && cursor.readWord(skipped) &&
-               cursor.readWord(key) && cursor.readInt(record.predictorCount) &&
-               cursor.readWord(key) && cursor.readInt(record.dataPointCount);
+        return tokens.readWord(key) && tokens.readInt(record.fileVersion) &&
+               tokens.readWord(key) && tokens.readWord(skipped) &&
+               tokens.readWord(key) && tokens.readInt(record.predictorCount) &&
+               tokens.readWord(key) && tokens.readInt(record.dataPointCount);
     }
-    return cursor.readWord(key) && cursor.readInt(record.fileVersion) &&
-           cursor.readWord(key) && cursor.readInt(record.predictorCount) &&
-           cursor.readWord(key) && cursor.readInt(record.dataPointCount) &&
-           cursor.readWord(key) && cursor.readInt(record.includesConstant) &&
-           cursor.readWord(key) && cursor.readInt(record.firstConfound);
+    return tokens.readWord(key) && tokens.readInt(record.fileVersion) &&
+           tokens.readWord(key) && tokens.readInt(record.predictorCount) &&
+           tokens.readWord(key) && tokens.readInt(record.dataPointCount) &&
+           tokens.readWord(key) && tokens.readInt(record.includesConstant) &&
+           tokens.readWord(key) && tokens.readInt(record.firstConfound);
 }
 
 void logHeaderReport(const ConfoundRecord& record) {
@@ -53,8 +56,8 @@ std::unique_ptr<ConfoundRecord> abandonReading(std::unique_ptr<ConfoundRecord> r
     return record;
 }
 
-bool countFits(long long count, long long bytesEach, const TextCursor& cursor) {
+bool countFits(long long count, long long bytesEach, const TokenReader& tokens) {
     if (count < 0) return false;
     // Callers pass 32-bit counts, or the product of two, with a small bytesEach: no overflow.
-    return count * bytesEach <= static_cast<long long>(cursor.remaining());
+    return static_cast<std::uint64_t>(count * bytesEach) <= tokens.remaining();
 }

@@ -3,22 +3,21 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
+#include <fstream>
 
 #include "confounds/confoundRecord.h"
-#include "confounds/numberScanner.h"
+#include "confounds/tokenReader.h"
 
 enum class ConfoundFileForm { Rtc, Sdm };
 
-// The whole file, or no text when it cannot be opened or read.
-std::optional<std::string> loadConfoundFile(const char* path);
+// Opens the file for reading and tells its length; false when it cannot be opened.
+bool openConfoundFile(const char* path, std::ifstream& file, std::uint64_t& size);
 
 void logReadingFile(const char* path);
 
 // Reads the header into the record, keeping the values read so far when it fails. The RTC
 // form has no constant flag and no first-confound number: they are 0 and 1.
-bool readConfoundHeader(TextCursor& cursor, ConfoundFileForm form, ConfoundRecord& record);
+bool readConfoundHeader(TokenReader& tokens, ConfoundFileForm form, ConfoundRecord& record);
 
 void logHeaderReport(const ConfoundRecord& record);
 
@@ -28,4 +27,4 @@ std::unique_ptr<ConfoundRecord> abandonReading(std::unique_ptr<ConfoundRecord> r
 
 // Whether `count` items of at least `bytesEach` characters can still stand in the text: a
 // negative count, or one the rest of the file cannot hold, is not believed.
-bool countFits(long long count, long long bytesEach, const TextCursor& cursor);
+bool countFits(long long count, long long bytesEach, const TokenReader& tokens);

@@ -1,5 +1,6 @@
 #include "confounds/numberScanner.h"
 
+#include <cfloat>
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -43,71 +44,121 @@ bool magnitudeTooLarge(const char* first, const char* last) {
     return nonZeroSeen && leading + exponent > 0;
 }
 
+// Decimal mantissas of up to 19 digits, and the powers of ten a double holds exactly.
+constexpr int mostMantissaDigits = 19;
+constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A mantissa below 2^53 and a power of ten up to 10^22 are both exact doubles, so one
+// multiplication or division rounds the value correctly (the common case of design-matrix
+// text). Anything else goes to from_chars.
+bool convertQuickly(std::uint64_t mantissa, int decimalExponent, bool negative, double& value) {
+    if (mantissa == 0) {
+        value = negative ? -0.0 : 0.0;
+        return true;
+    }
+#if FLT_EVAL_METHOD == 0
+    if (mantissa > (std::uint64_t{1} << 53) || decimalExponent < -22 || decimalExponent > 22) return false;
+    const double magnitude = decimalExponent >= 0
+                                 ? static_cast<double>(mantissa) * exactPowersOfTen[decimalExponent]
+                                 : static_cast<double>(mantissa) / exactPowersOfTen[-decimalExponent];
+    value = negative ? -magnitude : magnitude;
+    return true;
+#else
+    (void)mantissa;
+    (void)decimalExponent;
+    (void)negative;
+    (void)value;
+    return false;
+#endif
+}
+
 }  // namespace
+
+// Every scan below reads as if the text ended at `last`; when it stops there and more text
+// may follow, the token might go on, so it asks for more instead of deciding.
 
 ScanResult scanInt(const char* first, const char* last, bool more, std::int32_t& value) {
     const char* p = first;
     bool negative = false;
-    if (p == last) return {more ? ScanStatus::NeedMore : ScanStatus::Fail, 0};
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (p != last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const char* digitsStart = p;
     long long magnitude = 0;
-    bool digits = false;
-    bool overflow = false;
-    for (;; ++p) {
-        if (p == last) {
-            if (more) return {ScanStatus::NeedMore, 0};
-            break;
-        }
-        if (!isDigit(*p)) break;
-        digits = true;
-        magnitude = magnitude * 10 + (*p - '0');
-        if (magnitude > 2'147'483'648LL) {
-            overflow = true;
-            magnitude = 2'147'483'648LL;
-        }
+    for (; p != last && isDigit(*p); ++p) {
+        // Saturates just beyond the range, so that overflow shows.
+        if (magnitude <= 2'147'483'648LL) magnitude = magnitude * 10 + (*p - '0');
     }
+    if (p == last && more) return {ScanStatus::NeedMore, 0};
     const std::size_t length = static_cast<std::size_t>(p - first);
-    if (!digits || overflow) return {ScanStatus::Fail, length};
     const long long signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > std::numeric_limits<std::int32_t>::max()) return {ScanStatus::Fail, length};
+    if (p == digitsStart || signedValue > std::numeric_limits<std::int32_t>::max() ||
+        signedValue < std::numeric_limits<std::int32_t>::min())
+        return {ScanStatus::Fail, length};
     value = static_cast<std::int32_t>(signedValue);
     return {ScanStatus::Ok, length};
 }
 
 ScanResult scanDouble(const char* first, const char* last, bool more, double& value) {
     const char* p = first;
-    if (p == last) return {more ? ScanStatus::NeedMore : ScanStatus::Fail, 0};
-    if (*p == '+' || *p == '-') ++p;
-    bool mantissaDigits = false;
-    bool point = false;
-    bool exponent = false;
-    bool exponentDigits = false;
-    for (;;) {
-        if (p == last) {
-            if (more) return {ScanStatus::NeedMore, 0};
-            break;
-        }
-        const char c = *p;
-        if (isDigit(c)) {
-            (exponent ? exponentDigits : mantissaDigits) = true;
-            ++p;
-        } else if (c == '.' && !point && !exponent) {
-            point = true;
-            ++p;
-        } else if ((c == 'e' || c == 'E') && !exponent && mantissaDigits) {
-            exponent = true;
-            ++p;
-            if (p == last) {
-                if (more) return {ScanStatus::NeedMore, 0};
-                break;
+    const bool negative = p != last && *p == '-';
+    if (p != last && (*p == '+' || *p == '-')) ++p;
+
+    // The digits as they come, for the quick conversion: up to 19 significant ones, and the
+    // count of those after the point.
+    std::uint64_t mantissa = 0;
+    int kept = 0;
+    int decimals = 0;
+    bool tooManyDigits = false;
+    const char* integerStart = p;
+    for (; p != last && isDigit(*p); ++p) {
+        const unsigned digit = static_cast<unsigned>(*p - '0');
+        if (kept < mostMantissaDigits) {
+            if (mantissa != 0 || digit != 0) {
+                mantissa = mantissa * 10 + digit;
+                ++kept;
             }
-            if (*p == '+' || *p == '-') ++p;
         } else {
-            break;
+            tooManyDigits = true;
         }
     }
+    bool mantissaDigits = p != integerStart;
+    if (p != last && *p == '.') {
+        ++p;
+        const char* fractionStart = p;
+        for (; p != last && isDigit(*p); ++p) {
+            const unsigned digit = static_cast<unsigned>(*p - '0');
+            if (kept < mostMantissaDigits) {
+                if (mantissa != 0 || digit != 0) {
+                    mantissa = mantissa * 10 + digit;
+                    ++kept;
+                }
+                ++decimals;
+            } else {
+                tooManyDigits = true;
+            }
+        }
+        mantissaDigits = mantissaDigits || p != fractionStart;
+    }
+    // An exponent only after a digit; then it needs digits of its own.
+    bool exponentComplete = true;
+    int exponentValue = 0;
+    bool exponentNegative = false;
+    if (mantissaDigits && p != last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != last && (*p == '+' || *p == '-')) exponentNegative = *p++ == '-';
+        const char* exponentStart = p;
+        for (; p != last && isDigit(*p); ++p)
+            if (exponentValue < 100'000) exponentValue = exponentValue * 10 + (*p - '0');
+        exponentComplete = p != exponentStart;
+    }
+    if (p == last && more) return {ScanStatus::NeedMore, 0};
     const std::size_t length = static_cast<std::size_t>(p - first);
-    if (!mantissaDigits || (exponent && !exponentDigits)) return {ScanStatus::Fail, length};
+    if (!mantissaDigits || !exponentComplete) return {ScanStatus::Fail, length};
+
+    if (!tooManyDigits &&
+        convertQuickly(mantissa, (exponentNegative ? -exponentValue : exponentValue) - decimals, negative, value))
+        return {ScanStatus::Ok, length};
 
     // from_chars takes no leading '+'.
     const char* digitsStart = *first == '+' ? first + 1 : first;
@@ -116,7 +167,7 @@ ScanResult scanDouble(const char* first, const char* last, bool more, double& va
         std::from_chars(digitsStart, p, converted, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         if (magnitudeTooLarge(first, p)) return {ScanStatus::Fail, length};
-        converted = *first == '-' ? -0.0 : 0.0;
+        converted = negative ? -0.0 : 0.0;
     } else if (result.ec != std::errc() || result.ptr != p) {
         return {ScanStatus::Fail, length};
     }
@@ -141,49 +192,4 @@ ScanResult scanName(const char* first, const char* last, bool more) {
     const ScanResult rest = scanWord(p + 1, last, more);
     if (rest.status == ScanStatus::NeedMore) return rest;
     return {ScanStatus::Ok, static_cast<std::size_t>(p + 1 - first) + rest.length};
-}
-
-void TextCursor::skipSpace() {
-    while (position_ != end_ && isStreamSpace(*position_)) ++position_;
-}
-
-bool TextCursor::readInt(std::int32_t& value) {
-    skipSpace();
-    const ScanResult result = scanInt(position_, end_, false, value);
-    if (result.status != ScanStatus::Ok) return false;
-    position_ += result.length;
-    return true;
-}
-
-bool TextCursor::readDouble(double& value) {
-    skipSpace();
-    const ScanResult result = scanDouble(position_, end_, false, value);
-    if (result.status != ScanStatus::Ok) return false;
-    position_ += result.length;
-    return true;
-}
-
-bool TextCursor::readChar(char& value) {
-    skipSpace();
-    if (position_ == end_) return false;
-    value = *position_++;
-    return true;
-}
-
-bool TextCursor::readWord(std::string_view& word) {
-    skipSpace();
-    const ScanResult result = scanWord(position_, end_, false);
-    if (result.status != ScanStatus::Ok) return false;
-    word = std::string_view(position_, result.length);
-    position_ += result.length;
-    return true;
-}
-
-bool TextCursor::readName(std::string_view& name) {
-    skipSpace();
-    const ScanResult result = scanName(position_, end_, false);
-    if (result.status != ScanStatus::Ok) return false;
-    name = std::string_view(position_, result.length);
-    position_ += result.length;
-    return true;
 }

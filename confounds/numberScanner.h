@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 enum class ScanStatus { Ok, Fail, NeedMore };
 
@@ -38,26 +37,3 @@ ScanResult scanWord(const char* first, const char* last, bool more);
 // quote stands on the same line is taken to that quote, blanks included, and on to the next
 // white space. Without a closing quote on its line the name is an ordinary word.
 ScanResult scanName(const char* first, const char* last, bool more);
-
-// A cursor over text held whole in memory, reading tokens one after another. Every read
-// skips white space first and fails at the end of the text or where the token does not fit.
-class TextCursor {
-public:
-    explicit TextCursor(std::string_view text) : position_(text.data()), end_(text.data() + text.size()) {}
-
-    bool readInt(std::int32_t& value);
-    bool readDouble(double& value);
-    // Like `stream >> char`: the next character that is not white space.
-    bool readChar(char& value);
-    bool readWord(std::string_view& word);
-    bool readName(std::string_view& name);
-
-    // Characters not yet read.
-    std::size_t remaining() const { return static_cast<std::size_t>(end_ - position_); }
-
-private:
-    void skipSpace();
-
-    const char* position_;
-    const char* end_;
-};

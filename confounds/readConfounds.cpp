@@ -1,7 +1,13 @@
 // The heart-rate and respiration readers: any number of predictors from an RTC or SDM file.
 // A constant, when the file has one, is its last predictor and is dropped from colours,
 // names and values.
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "confounds/confoundFileFrame.h"
 #include "confounds/readConfoundFiles.h"
@@ -9,12 +15,11 @@
 
 namespace {
 
-std::unique_ptr<ConfoundRecord> readConfounds(std::string_view bytes, const char* path,
+std::unique_ptr<ConfoundRecord> readConfounds(TokenReader& tokens, const char* path,
                                               ConfoundKind kind, ConfoundFileForm form) {
     std::unique_ptr<ConfoundRecord> record = makeConfoundRecord(kind, path);
     logReadingFile(path);
-    TextCursor cursor(bytes);
-    if (!readConfoundHeader(cursor, form, *record)) return abandonReading(std::move(record), form);
+        if (!readConfoundHeader(tokens, form, *record)) return abandonReading(std::move(record), form);
     logHeaderReport(*record);
 
     const std::int32_t predictors = record->predictorCount;
@@ -22,17 +27,17 @@ std::unique_ptr<ConfoundRecord> readConfounds(std::string_view bytes, const char
 
     logText("Reading colors...");
     // Every predictor has at least its name still to come.
-    if (kept < 0 || !countFits(predictors, 1, cursor)) return abandonReading(std::move(record), form);
+    if (kept < 0 || !countFits(predictors, 1, tokens)) return abandonReading(std::move(record), form);
     std::vector<ColorTriple> colors(static_cast<std::size_t>(kept));
     if (form == ConfoundFileForm::Rtc) {
         for (std::size_t row = 0; row < colors.size(); ++row)
             // Computed wide and wrapped: the blue value has no upper bound.
             colors[row] = {255, 255, static_cast<std::int32_t>(20LL * static_cast<long long>(row))};
     } else {
-        if (!countFits(3LL * predictors, 1, cursor)) return abandonReading(std::move(record), form);
+        if (!countFits(3LL * predictors, 1, tokens)) return abandonReading(std::move(record), form);
         for (std::int32_t i = 0; i < predictors; ++i) {
             ColorTriple color;
-            if (!cursor.readInt(color.red) || !cursor.readInt(color.green) || !cursor.readInt(color.blue))
+            if (!tokens.readInt(color.red) || !tokens.readInt(color.green) || !tokens.readInt(color.blue))
                 return abandonReading(std::move(record), form);
             if (i < kept) colors[static_cast<std::size_t>(i)] = color;
         }
@@ -41,22 +46,23 @@ std::unique_ptr<ConfoundRecord> readConfounds(std::string_view bytes, const char
 
     for (std::int32_t i = 0; i < predictors; ++i) {
         std::string_view name;
-        if (!cursor.readName(name)) return abandonReading(std::move(record), form);
+        if (!tokens.readName(name)) return abandonReading(std::move(record), form);
         if (i < kept) record->names.emplace_back(name);
     }
 
     const std::int32_t points = record->dataPointCount;
-    if (!countFits(static_cast<long long>(points) * predictors, 1, cursor) || points < 0)
+    if (!countFits(static_cast<long long>(points) * predictors, 1, tokens) || points < 0)
         return abandonReading(std::move(record), form);
-    std::vector<std::vector<double>> columns(static_cast<std::size_t>(kept),
-                                             std::vector<double>(static_cast<std::size_t>(points)));
+    std::vector<std::vector<double>> columns(static_cast<std::size_t>(kept));
+    for (std::vector<double>& column : columns) column.reserve(static_cast<std::size_t>(points));
     logText("Reading confounds...");
+    // Without predictors a row holds nothing to read, however many rows are declared.
     if (predictors > 0) {
-        for (std::size_t row = 0; row < static_cast<std::size_t>(points); ++row) {
+        for (std::int32_t row = 0; row < points; ++row) {
             for (std::int32_t c = 0; c < predictors; ++c) {
                 double value = 0.0;
-                if (!cursor.readDouble(value)) return abandonReading(std::move(record), form);
-                if (c < kept) columns[static_cast<std::size_t>(c)][row] = value;
+                if (!tokens.readDouble(value)) return abandonReading(std::move(record), form);
+                if (c < kept) columns[static_cast<std::size_t>(c)].push_back(value);
             }
         }
     }
@@ -68,25 +74,29 @@ std::unique_ptr<ConfoundRecord> readConfounds(std::string_view bytes, const char
 
 std::unique_ptr<ConfoundRecord> readConfoundsFile(const char* path, ConfoundKind kind,
                                                   ConfoundFileForm form) {
-    const std::optional<std::string> bytes = loadConfoundFile(path);
-    if (!bytes) {
+    std::ifstream file;
+    std::uint64_t size = 0;
+    if (!openConfoundFile(path, file, size)) {
         logReadingFile(path);
         logText("Unable to open the design matrix file.");
         return makeConfoundRecord(kind, path);
     }
-    return readConfounds(*bytes, path, kind, form);
+    TokenReader tokens(file.rdbuf(), size);
+    return readConfounds(tokens, path, kind, form);
 }
 
 }  // namespace
 
 std::unique_ptr<ConfoundRecord> readConfoundsRtcFrom(std::string_view bytes, const char* path,
                                                      ConfoundKind kind) {
-    return readConfounds(bytes, path, kind, ConfoundFileForm::Rtc);
+    TokenReader tokens(bytes);
+    return readConfounds(tokens, path, kind, ConfoundFileForm::Rtc);
 }
 
 std::unique_ptr<ConfoundRecord> readConfoundsSdmFrom(std::string_view bytes, const char* path,
                                                      ConfoundKind kind) {
-    return readConfounds(bytes, path, kind, ConfoundFileForm::Sdm);
+    TokenReader tokens(bytes);
+    return readConfounds(tokens, path, kind, ConfoundFileForm::Sdm);
 }
 
 std::unique_ptr<ConfoundRecord> readConfoundsRtc(const char* path, ConfoundKind kind) {

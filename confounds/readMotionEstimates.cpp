@@ -1,7 +1,13 @@
 // The motion-estimate readers: six columns (translation X, Y, Z, rotation X, Y, Z) from an
 // RTC or SDM file. Six colours (SDM) and six values per row are taken whatever the file's
 // predictor count says; the count only decides how many quoted names are passed over.
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "confounds/confoundFileFrame.h"
 #include "confounds/readConfoundFiles.h"
@@ -12,12 +18,11 @@ namespace {
 constexpr std::array<ColorTriple, motionColumnCount> fixedMotionColors = {{
     {255, 50, 50}, {50, 255, 50}, {50, 50, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}}};
 
-std::unique_ptr<ConfoundRecord> readMotionEstimates(std::string_view bytes, const char* path,
+std::unique_ptr<ConfoundRecord> readMotionEstimates(TokenReader& tokens, const char* path,
                                                     ConfoundFileForm form) {
     std::unique_ptr<ConfoundRecord> record = makeConfoundRecord(ConfoundKind::Motion, path);
     logReadingFile(path);
-    TextCursor cursor(bytes);
-    if (!readConfoundHeader(cursor, form, *record)) return abandonReading(std::move(record), form);
+        if (!readConfoundHeader(tokens, form, *record)) return abandonReading(std::move(record), form);
     logHeaderReport(*record);
 
     if (form == ConfoundFileForm::Rtc) {
@@ -27,50 +32,58 @@ std::unique_ptr<ConfoundRecord> readMotionEstimates(std::string_view bytes, cons
         logText("Reading colors...");
         std::array<ColorTriple, motionColumnCount> colors{};
         for (ColorTriple& color : colors)
-            if (!cursor.readInt(color.red) || !cursor.readInt(color.green) || !cursor.readInt(color.blue))
+            if (!tokens.readInt(color.red) || !tokens.readInt(color.green) || !tokens.readInt(color.blue))
                 return abandonReading(std::move(record), form);
         record->motionColors = colors;
     }
 
     // Names are passed over by their double quotes, two per predictor, so they may hold blanks.
     const long long quotes = 2LL * record->predictorCount;
-    if (!countFits(quotes, 1, cursor)) return abandonReading(std::move(record), form);
+    if (!countFits(quotes, 1, tokens)) return abandonReading(std::move(record), form);
     for (long long passed = 0; passed < quotes;) {
         char c = 0;
-        if (!cursor.readChar(c)) return abandonReading(std::move(record), form);
+        if (!tokens.readChar(c)) return abandonReading(std::move(record), form);
         if (c == '"') ++passed;
     }
 
     const std::int32_t points = record->dataPointCount;
-    if (!countFits(points, motionColumnCount, cursor)) return abandonReading(std::move(record), form);
+    if (!countFits(points, motionColumnCount, tokens)) return abandonReading(std::move(record), form);
     std::array<std::vector<double>, motionColumnCount> columns;
-    for (std::vector<double>& column : columns) column.resize(static_cast<std::size_t>(points));
+    for (std::vector<double>& column : columns) column.reserve(static_cast<std::size_t>(points));
     logText("Reading motion estimates...");
-    for (std::size_t row = 0; row < static_cast<std::size_t>(points); ++row)
-        for (std::vector<double>& column : columns)
-            if (!cursor.readDouble(column[row])) return abandonReading(std::move(record), form);
+    for (std::int32_t row = 0; row < points; ++row) {
+        for (std::vector<double>& column : columns) {
+            double value = 0.0;
+            if (!tokens.readDouble(value)) return abandonReading(std::move(record), form);
+            column.push_back(value);
+        }
+    }
     record->motionColumns = std::move(columns);
     return record;
 }
 
 std::unique_ptr<ConfoundRecord> readMotionEstimatesFile(const char* path, ConfoundFileForm form) {
-    const std::optional<std::string> bytes = loadConfoundFile(path);
-    if (!bytes) {
+    std::ifstream file;
+    std::uint64_t size = 0;
+    if (!openConfoundFile(path, file, size)) {
         logReadingFile(path);
         logText("Unable to open the motion estimates file.");
         return makeConfoundRecord(ConfoundKind::Motion, path);
     }
-    return readMotionEstimates(*bytes, path, form);
+    TokenReader tokens(file.rdbuf(), size);
+    return readMotionEstimates(tokens, path, form);
 }
 
 }  // namespace
 
 std::unique_ptr<ConfoundRecord> readMotionEstimatesRtcFrom(std::string_view bytes, const char* path) {
-    return readMotionEstimates(bytes, path, ConfoundFileForm::Rtc);
+    TokenReader tokens(bytes);
+    return readMotionEstimates(tokens, path, ConfoundFileForm::Rtc);
 }
 
 std::unique_ptr<ConfoundRecord> readMotionEstimatesSdmFrom(std::string_view bytes, const char* path) {
-    return readMotionEstimates(bytes, path, ConfoundFileForm::Sdm);
+    TokenReader tokens(bytes);
+    return readMotionEstimates(tokens, path, ConfoundFileForm::Sdm);
 }
 
 std::unique_ptr<ConfoundRecord> readMotionEstimatesRtc(const char* path) {

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "confounds/numberFormat.h"
-#include "confounds/streamTokenReader.h"
+#include "confounds/lineWriter.h"
+#include "confounds/tokenReader.h"
 #include "host/hostLog.h"
 
 namespace {
@@ -32,47 +32,13 @@ const char* errorLine(ConfoundWriterVariant variant) {
                : "Error while converting PRT to SDM with 3DMC, heart rate and respiration files.";
 }
 
-// Collects the output and hands it on in large pieces, whole lines only, so that a merge that
-// stops inside a line leaves no part of it behind.
-class LineWriter {
-public:
-    explicit LineWriter(std::ostream& output) : output_(output) {}
-    ~LineWriter() { flush(); }
-
-    std::string& text() { return text_; }
-    void endLine() {
-        text_ += '\n';
-        lineStart_ = text_.size();
-        if (text_.size() >= flushSize) flush();
-    }
-    // Hands on the whole lines; a line not ended is dropped.
-    void flush() {
-        output_.write(text_.data(), static_cast<std::streamsize>(lineStart_));
-        output_.flush();
-        text_.clear();
-        lineStart_ = 0;
-    }
-
-private:
-    static constexpr std::size_t flushSize = 64 * 1024;
-    std::ostream& output_;
-    std::string text_;
-    std::size_t lineStart_ = 0;
-};
-
-void appendInt(std::string& text, long long value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    text.append(digits, result.ptr);
-}
-
-void appendTriple(std::string& text, const ColorTriple& color) {
-    appendInt(text, color.red);
-    text += ' ';
-    appendInt(text, color.green);
-    text += ' ';
-    appendInt(text, color.blue);
-    text += ' ';
+void writeTriple(LineWriter& out, const ColorTriple& color) {
+    out.integer(color.red);
+    out.character(' ');
+    out.integer(color.green);
+    out.character(' ');
+    out.integer(color.blue);
+    out.character(' ');
 }
 
 // The data points a record can give: -1 when its reading failed or its arrays do not match
@@ -124,8 +90,7 @@ class Merge {
 public:
     Merge(std::istream& designMatrix, std::ostream& output, const ConfoundSet& confounds,
           ConfoundWriterVariant variant)
-        : in_(designMatrix.rdbuf()), out_(output), line_(out_.text()), confounds_(confounds),
-          variant_(variant) {}
+        : in_(designMatrix.rdbuf()), out_(output), confounds_(confounds), variant_(variant) {}
 
     MergeOutcome run();
 
@@ -135,9 +100,8 @@ private:
     bool mergeNames();
     bool mergeRows();
 
-    StreamTokenReader in_;
+    TokenReader in_;
     LineWriter out_;
-    std::string& line_;
     const ConfoundSet& confounds_;
     ConfoundWriterVariant variant_;
     std::int32_t predictors_ = 0;
@@ -149,8 +113,8 @@ private:
 bool Merge::copyKeyAndInt(std::int32_t& value) {
     std::string_view key;
     if (!in_.readWord(key)) return false;
-    line_.append(key);
-    line_ += ' ';
+    out_.text(key);
+    out_.character(' ');
     return in_.readInt(value);
 }
 
@@ -158,10 +122,10 @@ MergeOutcome Merge::run() {
     std::int32_t version = 0;
     if (!copyKeyAndInt(version)) return MergeOutcome::DesignMatrixUnreadable;
     if (version > 1) {
-        line_.clear();
+        out_.dropLine();
         return MergeOutcome::VersionNotSupported;
     }
-    appendInt(line_, version);
+    out_.integer(version);
     out_.endLine();
     out_.endLine();
 
@@ -169,11 +133,11 @@ MergeOutcome Merge::run() {
     long long added = 0;
     for (const ConfoundRecord* record : {confounds_.motion, confounds_.heartRate, confounds_.respiration})
         if (record != nullptr) added += predictorsAdded(*record);
-    appendInt(line_, predictors_ + added);
+    out_.integer(predictors_ + added);
     out_.endLine();
 
     if (!copyKeyAndInt(points_) || points_ < 0) return MergeOutcome::DesignMatrixUnreadable;
-    appendInt(line_, points_);
+    out_.integer(points_);
     out_.endLine();
 
     if (!dataPointsFit(confounds_, variant_, points_)) return MergeOutcome::DataPointsMismatch;
@@ -183,11 +147,11 @@ MergeOutcome Merge::run() {
     constant_ = includesConstant != 0;
     // The constant is the last predictor: a design matrix that claims one needs one.
     if (constant_ && predictors_ < 1) return MergeOutcome::DesignMatrixUnreadable;
-    appendInt(line_, includesConstant);
+    out_.integer(includesConstant);
     out_.endLine();
     std::int32_t firstConfound = 0;
     if (!copyKeyAndInt(firstConfound)) return MergeOutcome::DesignMatrixUnreadable;
-    appendInt(line_, firstConfound);
+    out_.integer(firstConfound);
     out_.endLine();
     out_.endLine();
 
@@ -203,14 +167,14 @@ bool Merge::mergeColors() {
         if (constant_ && i == predictors_ - 1)
             held = color;
         else
-            appendTriple(line_, color);
+            writeTriple(out_, color);
     }
     if (confounds_.motion != nullptr)
-        for (const ColorTriple& color : confounds_.motion->motionColors) appendTriple(line_, color);
+        for (const ColorTriple& color : confounds_.motion->motionColors) writeTriple(out_, color);
     for (const ConfoundRecord* record : {confounds_.heartRate, confounds_.respiration})
         if (record != nullptr)
-            for (const ColorTriple& color : record->colors) appendTriple(line_, color);
-    if (constant_) appendTriple(line_, held);
+            for (const ColorTriple& color : record->colors) writeTriple(out_, color);
+    if (constant_) writeTriple(out_, held);
     out_.endLine();
     return true;
 }
@@ -223,26 +187,26 @@ bool Merge::mergeNames() {
         if (constant_ && i == predictors_ - 1) {
             held.assign(name);
         } else {
-            line_.append(name);
-            line_ += '\t';
+            out_.text(name);
+            out_.character('\t');
         }
     }
     if (confounds_.motion != nullptr) {
         for (std::string_view name : motionPredictorNames) {
-            line_.append(name);
-            line_ += '\t';
+            out_.text(name);
+            out_.character('\t');
         }
     }
     for (const ConfoundRecord* record : {confounds_.heartRate, confounds_.respiration}) {
         if (record == nullptr) continue;
         for (const std::string& name : record->names) {
-            line_.append(name);
-            line_ += '\t';
+            out_.text(name);
+            out_.character('\t');
         }
     }
     if (constant_) {
-        line_ += '\t';
-        line_.append(held);
+        out_.character('\t');
+        out_.text(held);
     }
     out_.endLine();
     return true;
@@ -259,24 +223,24 @@ bool Merge::mergeRows() {
             if (constant_ && i == predictors_ - 1) {
                 held = value;
             } else {
-                appendDefaultNotation(line_, value);
-                line_ += '\t';
+                out_.defaultNotation(value);
+                out_.character('\t');
             }
         }
         if (motion != nullptr) {
             for (const std::vector<double>& column : motion->motionColumns) {
-                appendDefaultNotation(line_, column[row]);
-                line_ += '\t';
+                out_.defaultNotation(column[row]);
+                out_.character('\t');
             }
         }
         for (const ConfoundRecord* record : {confounds_.heartRate, confounds_.respiration}) {
             if (record == nullptr) continue;
             for (const std::vector<double>& column : record->columns) {
-                appendFixedSixDecimals(line_, column[row]);
-                line_ += '\t';
+                out_.fixedSixDecimals(column[row]);
+                out_.character('\t');
             }
         }
-        if (constant_) appendFixedSixDecimals(line_, held);
+        if (constant_) out_.fixedSixDecimals(held);
         out_.endLine();
     }
     return true;

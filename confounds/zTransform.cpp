@@ -21,6 +21,15 @@ void logConstantColumn(const ConfoundRecord& record, int column) {
                        column, record.path.c_str()));
 }
 
+// The points of a column that the record really holds: an abandoned record keeps the
+// header's count but may lack the arrays.
+std::int32_t pointsHeld(const ConfoundRecord& record, const std::vector<double>& column) {
+    if (record.dataPointCount <= 0) return 0;
+    if (column.size() < static_cast<std::size_t>(record.dataPointCount))
+        return static_cast<std::int32_t>(column.size());
+    return record.dataPointCount;
+}
+
 }  // namespace
 
 bool zTransformColumn(double* values, std::int32_t count) {
@@ -58,11 +67,7 @@ bool zTransformColumn(double* values, std::int32_t count) {
 void zTransformMotion(ConfoundRecord& record) {
     for (int column = 0; column < motionColumnCount; ++column) {
         std::vector<double>& values = record.motionColumns[static_cast<std::size_t>(column)];
-        // Only the points the record holds: an abandoned record may lack its columns.
-        const std::int32_t count = values.size() < static_cast<std::size_t>(record.dataPointCount > 0 ? record.dataPointCount : 0)
-                                       ? static_cast<std::int32_t>(values.size())
-                                       : record.dataPointCount;
-        if (!zTransformColumn(values.data(), count)) logConstantColumn(record, column + 1);
+        if (!zTransformColumn(values.data(), pointsHeld(record, values))) logConstantColumn(record, column + 1);
     }
     record.zTransformed = true;
 }
@@ -71,10 +76,7 @@ void zTransformConfounds(ConfoundRecord& record) {
     const std::size_t kept = record.predictorCount > 0 ? static_cast<std::size_t>(record.predictorCount) : 0;
     for (std::size_t column = 0; column < kept && column < record.columns.size(); ++column) {
         std::vector<double>& values = record.columns[column];
-        const std::int32_t count = values.size() < static_cast<std::size_t>(record.dataPointCount > 0 ? record.dataPointCount : 0)
-                                       ? static_cast<std::int32_t>(values.size())
-                                       : record.dataPointCount;
-        if (!zTransformColumn(values.data(), count))
+        if (!zTransformColumn(values.data(), pointsHeld(record, values)))
             logConstantColumn(record, static_cast<int>(column) + 1);
     }
     record.zTransformed = true;

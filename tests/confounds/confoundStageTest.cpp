@@ -58,7 +58,9 @@ TEST(ConfoundStage, choosesTheReaderByRtcAnywhereInThePath) {
             else
                 EXPECT_THAT(log.lines, Contains(abandon));
             // Only the motion RTC reader sets fixed colours.
-            if (kind == 0) EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Adding colors..."), c.rtc ? 1 : 0);
+            if (kind == 0) {
+                EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Adding colors..."), c.rtc ? 1 : 0);
+            }
         }
     }
 }

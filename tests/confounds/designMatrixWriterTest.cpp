@@ -242,7 +242,9 @@ TEST(ExtendedDesignMatrix, stopsWhereTheDesignMatrixCannotBeRead) {
         EXPECT_THAT(log.lines, ElementsAre("The design matrix dm.sdm ends early or holds an unreadable value; "
                                            "the new file is incomplete."))
             << c.what;
-        if (!c.written.empty()) EXPECT_EQ(merged.text, c.written) << c.what;
+        if (!c.written.empty()) {
+            EXPECT_EQ(merged.text, c.written) << c.what;
+        }
         // Never a line cut short.
         EXPECT_TRUE(merged.text.empty() || merged.text.back() == '\n') << c.what;
     }

@@ -29,15 +29,13 @@ std::string streamed(double value) {
 }
 
 std::string defaultNotation(double value) {
-    std::string text = "x";
-    appendDefaultNotation(text, value);
-    return text.substr(1);  // appends, keeping what stands before
+    char text[longestDefaultNotation];
+    return std::string(text, writeDefaultNotation(text, value));
 }
 
 std::string fixedSix(double value) {
-    std::string text = "x";
-    appendFixedSixDecimals(text, value);
-    return text.substr(1);
+    char text[longestFixedSixDecimals];
+    return std::string(text, writeFixedSixDecimals(text, value));
 }
 
 std::vector<double> interestingValues() {
@@ -76,6 +74,25 @@ TEST(NumberFormat, agreesWithPrintfOverManyValues) {
         }
         ASSERT_EQ(defaultNotation(value), printed("%g", value)) << printed("%.17g", value);
         ASSERT_EQ(fixedSix(value), printed("%4.6lf", value)) << printed("%.17g", value);
+    }
+}
+
+// Dyadic fractions such as 12.34375 or 0.0078125 stand exactly halfway between two texts of
+// six digits; printf rounds them to even.
+TEST(NumberFormat, roundsHalfwayValuesAsPrintfDoes) {
+    for (int denominatorBits : {7, 10, 20}) {
+        for (std::int64_t k = -400'000; k <= 400'000; k += 13) {
+            for (double scale : {1.0, 1e-3, 1e3, 1e6}) {
+                const double value = std::ldexp(static_cast<double>(k), -denominatorBits) * scale;
+                ASSERT_EQ(defaultNotation(value), printed("%g", value)) << printed("%.17g", value);
+                ASSERT_EQ(fixedSix(value), printed("%4.6lf", value)) << printed("%.17g", value);
+            }
+        }
+    }
+    for (double value : {999999.5, 999999.4999999999, 9999995.0, 0.00099999949999999, 0.0009999995,
+                         9.9999995e-5, 9.99999949e-5, 1e-17, 9.99999e-18, 1e37, 9.999995e36, 1e12, 999999999999.9999995}) {
+        EXPECT_EQ(defaultNotation(value), printed("%g", value)) << printed("%.17g", value);
+        EXPECT_EQ(fixedSix(value), printed("%4.6lf", value)) << printed("%.17g", value);
     }
 }
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "confounds/numberScanner.h"
-#include "confounds/streamTokenReader.h"
+#include "confounds/tokenReader.h"
 
 namespace {
 
@@ -33,20 +33,20 @@ Extracted extractWithStream(const std::string& text) {
 }
 
 Extracted extractDoubleWithCursor(const std::string& text) {
-    TextCursor cursor(text);
+    TokenReader cursor(text);
     Extracted result;
     result.ok = cursor.readDouble(result.value);
-    result.consumed = text.size() - cursor.remaining();
+    result.consumed = text.size() - static_cast<std::size_t>(cursor.remaining());
     return result;
 }
 
 Extracted extractIntWithCursor(const std::string& text) {
-    TextCursor cursor(text);
+    TokenReader cursor(text);
     std::int32_t value = 0;
     Extracted result;
     result.ok = cursor.readInt(value);
     result.value = value;
-    result.consumed = text.size() - cursor.remaining();
+    result.consumed = text.size() - static_cast<std::size_t>(cursor.remaining());
     return result;
 }
 
@@ -93,7 +93,7 @@ TEST(NumberScanner, readsIntsAsStreamExtractionDoes) {
 }
 
 TEST(NumberScanner, splitsTouchingHostFieldsIntoTheirNumbers) {
-    TextCursor cursor("   0.0310625-0.000387509  -0.0247146\r\n");
+    TokenReader cursor("   0.0310625-0.000387509  -0.0247146\r\n");
     double a = 0, b = 0, c = 0, d = 0;
     ASSERT_TRUE(cursor.readDouble(a));
     ASSERT_TRUE(cursor.readDouble(b));
@@ -121,7 +121,7 @@ TEST(NumberScanner, takesQuotedNamesWithBlanksWhole) {
         {"\"\" \"x\"", {"\"\"", "\"x\""}},
     };
     for (const NameCase& c : cases) {
-        TextCursor cursor(c.text);
+        TokenReader cursor(c.text);
         std::vector<std::string> names;
         std::string_view name;
         while (cursor.readName(name)) names.emplace_back(name);
@@ -130,7 +130,7 @@ TEST(NumberScanner, takesQuotedNamesWithBlanksWhole) {
 }
 
 TEST(NumberScanner, readsCharsAndWordsLikeTheStream) {
-    TextCursor cursor(" \"x y\"\r\nKey: 12");
+    TokenReader cursor(" \"x y\"\r\nKey: 12");
     char c = 0;
     std::string_view word;
     ASSERT_TRUE(cursor.readChar(c));
@@ -171,12 +171,12 @@ std::string longMixedText(std::vector<double>& values) {
     return text.str();
 }
 
-TEST(StreamTokenReader, readsALongTextAsTheStreamDoes) {
+TEST(TokenReader, readsALongTextAsTheStreamDoes) {
     std::vector<double> written;
     const std::string text = longMixedText(written);
     std::istringstream oracle(text);
     std::istringstream source(text);
-    StreamTokenReader reader(source.rdbuf());
+    TokenReader reader(source.rdbuf());
     std::size_t count = 0;
     double expected = 0.0;
     while (oracle >> expected) {
@@ -190,14 +190,14 @@ TEST(StreamTokenReader, readsALongTextAsTheStreamDoes) {
     EXPECT_EQ(count, written.size());
 }
 
-TEST(StreamTokenReader, takesTokensLongerThanItsBufferAndNamesAcrossItsEnd) {
+TEST(TokenReader, takesTokensLongerThanItsBufferAndNamesAcrossItsEnd) {
     const std::string tinyNumber = "0." + std::string(200'000, '0') + "1";
     const std::string longWord(150'000, 'w');
     const std::string quotedName = "\"" + std::string(70'000, 'n') + " with blanks\"";
     std::string text = std::string(65'530, ' ') + "\"Name with blank\" 17 " + tinyNumber + " " +
                        longWord + " " + quotedName + " -3";
     std::istringstream source(text);
-    StreamTokenReader reader(source.rdbuf());
+    TokenReader reader(source.rdbuf());
     std::string_view token;
     ASSERT_TRUE(reader.readName(token));
     EXPECT_EQ(token, "\"Name with blank\"");
@@ -216,15 +216,17 @@ TEST(StreamTokenReader, takesTokensLongerThanItsBufferAndNamesAcrossItsEnd) {
     EXPECT_FALSE(reader.readInt(whole));
 }
 
-TEST(StreamTokenReader, decidesAtTheEndOfTheSourceLikeTheCursor) {
+TEST(TokenReader, decidesAtTheEndOfTheSourceLikeTheCursor) {
     // Texts whose number runs to the very end: the reader must not wait for more.
     for (const std::string& text : doubleTexts) {
         std::istringstream source(text);
-        StreamTokenReader reader(source.rdbuf());
+        TokenReader reader(source.rdbuf());
         double value = 0.0;
         const Extracted expected = extractWithStream<double>(text);
         EXPECT_EQ(reader.readDouble(value), expected.ok) << "[" << text << "]";
-        if (expected.ok) EXPECT_EQ(value, expected.value) << "[" << text << "]";
+        if (expected.ok) {
+            EXPECT_EQ(value, expected.value) << "[" << text << "]";
+        }
     }
 }
 

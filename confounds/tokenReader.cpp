@@ -1,0 +1,92 @@
+#include "confounds/tokenReader.h"
+
+#include <cstring>
+
+namespace {
+constexpr std::size_t chunkSize = 64 * 1024;
+}
+
+TokenReader::TokenReader(std::string_view text)
+    : data_(text.data()), end_(text.size()), size_(text.size()) {}
+
+TokenReader::TokenReader(std::streambuf* source, std::uint64_t size)
+    : source_(source), storage_(chunkSize), data_(storage_.data()), exhausted_(source == nullptr), size_(size) {}
+
+std::uint64_t TokenReader::remaining() const {
+    if (size_ == unknownSize) return unknownSize;
+    const std::uint64_t consumed = passed_ + position_;
+    return consumed < size_ ? size_ - consumed : 0;
+}
+
+// Keeps the unread text, moved to the front, and appends what the source gives next; the
+// buffer grows only when the unread text fills it.
+bool TokenReader::loadMore() {
+    if (exhausted_) return false;
+    const std::size_t unread = end_ - position_;
+    if (position_ > 0) {
+        if (unread > 0) std::memmove(storage_.data(), storage_.data() + position_, unread);
+        passed_ += position_;
+        position_ = 0;
+        end_ = unread;
+    }
+    if (end_ == storage_.size()) storage_.resize(storage_.size() * 2);
+    data_ = storage_.data();
+    const std::streamsize wanted = static_cast<std::streamsize>(storage_.size() - end_);
+    const std::streamsize got = source_->sgetn(storage_.data() + end_, wanted);
+    if (got <= 0) {
+        exhausted_ = true;
+        return false;
+    }
+    end_ += static_cast<std::size_t>(got);
+    return true;
+}
+
+bool TokenReader::skipSpace() {
+    for (;;) {
+        while (position_ != end_ && isStreamSpace(data_[position_])) ++position_;
+        if (position_ != end_) return true;
+        if (!loadMore()) return false;
+    }
+}
+
+template <typename Scan>
+bool TokenReader::readToken(Scan scan, std::string_view& token) {
+    if (!skipSpace()) return false;
+    for (;;) {
+        const char* first = data_ + position_;
+        const ScanResult result = scan(first, data_ + end_, !exhausted_);
+        if (result.status == ScanStatus::NeedMore) {
+            // At the end of the source the scan decides with what it has.
+            loadMore();
+            continue;
+        }
+        if (result.status != ScanStatus::Ok) return false;
+        token = std::string_view(first, result.length);
+        position_ += result.length;
+        return true;
+    }
+}
+
+bool TokenReader::readInt(std::int32_t& value) {
+    std::string_view token;
+    return readToken([&value](const char* first, const char* last,
+                              bool more) { return scanInt(first, last, more, value); },
+                     token);
+}
+
+bool TokenReader::readDouble(double& value) {
+    std::string_view token;
+    return readToken([&value](const char* first, const char* last,
+                              bool more) { return scanDouble(first, last, more, value); },
+                     token);
+}
+
+bool TokenReader::readChar(char& value) {
+    if (!skipSpace()) return false;
+    value = data_[position_++];
+    return true;
+}
+
+bool TokenReader::readWord(std::string_view& word) { return readToken(scanWord, word); }
+
+bool TokenReader::readName(std::string_view& name) { return readToken(scanName, name); }
