@@ -1,29 +1,19 @@
 #include "confounds/confoundFileFrame.h"
 
 #include <fstream>
-#include <string_view>
 
 #include "common/text.h"
 #include "host/hostLog.h"
 
-bool openConfoundFile(const char* path, std::ifstream& file, std::uint64_t& size) {
-    if (path == nullptr) return false;
-    // Binary: a carriage return is white space to the readers anyway.
-    file.open(path, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return false;
-    file.seekg(0, std::ios::end);
-    const std::streamoff length = file.tellg();
-    file.seekg(0, std::ios::beg);
-    file.clear();
-    size = length >= 0 ? static_cast<std::uint64_t>(length) : TokenReader::unknownSize;
-    return true;
-}
+namespace {
 
 void logReadingFile(const char* path) {
     logText(formatText("Reading file: %s", path != nullptr ? path : ""));
 }
 
-bool readConfoundHeader(TokenReader& tokens, ConfoundFileForm form, ConfoundRecord& record) {
+// The RTC form has no constant flag and no first-confound number: they are 0 and 1. The
+// values read stay in the record when the header breaks off.
+bool readHeader(TokenReader& tokens, ConfoundFileForm form, ConfoundRecord& record) {
     std::string_view key;
     if (form == ConfoundFileForm::Rtc) {
         record.includesConstant = 0;
@@ -48,12 +38,53 @@ void logHeaderReport(const ConfoundRecord& record) {
         record.firstConfound));
 }
 
-std::unique_ptr<ConfoundRecord> abandonReading(std::unique_ptr<ConfoundRecord> record,
-                                               ConfoundFileForm form) {
-    logText(form == ConfoundFileForm::Rtc ? "Problem with reading *.rtc file. Please check results."
-                                          : "Problem with reading *.sdm file. Please check results.");
-    record->readOk = false;
+std::unique_ptr<ConfoundRecord> readTokens(TokenReader& tokens, const char* path, ConfoundKind kind,
+                                           ConfoundFileForm form, ConfoundBodyReader body) {
+    std::unique_ptr<ConfoundRecord> record = makeConfoundRecord(kind, path);
+    logReadingFile(path);
+    bool complete = false;
+    try {
+        if (readHeader(tokens, form, *record)) {
+            logHeaderReport(*record);
+            complete = body(tokens, *record, form);
+        }
+    } catch (...) {
+        // Memory exhausted: the file is abandoned like any text that cannot be read.
+        complete = false;
+    }
+    if (!complete) {
+        logText(form == ConfoundFileForm::Rtc ? "Problem with reading *.rtc file. Please check results."
+                                              : "Problem with reading *.sdm file. Please check results.");
+        record->readOk = false;
+    }
     return record;
+}
+
+}  // namespace
+
+std::unique_ptr<ConfoundRecord> readConfoundText(std::string_view bytes, const char* path, ConfoundKind kind,
+                                                 ConfoundFileForm form, ConfoundBodyReader body) {
+    TokenReader tokens(bytes);
+    return readTokens(tokens, path, kind, form, body);
+}
+
+std::unique_ptr<ConfoundRecord> readConfoundFile(const char* path, ConfoundKind kind, ConfoundFileForm form,
+                                                 const char* openFailure, ConfoundBodyReader body) {
+    // Binary: a carriage return is white space to the readers anyway.
+    std::ifstream file;
+    if (path != nullptr) file.open(path, std::ios::in | std::ios::binary);
+    if (!file.is_open()) {
+        logReadingFile(path);
+        logText(openFailure);
+        return makeConfoundRecord(kind, path);
+    }
+    // The length bounds the counts the file can hold.
+    file.seekg(0, std::ios::end);
+    const std::streamoff length = file.tellg();
+    file.seekg(0, std::ios::beg);
+    file.clear();
+    TokenReader tokens(file.rdbuf(), length >= 0 ? static_cast<std::uint64_t>(length) : TokenReader::unknownSize);
+    return readTokens(tokens, path, kind, form, body);
 }
 
 bool countFits(long long count, long long bytesEach, const TokenReader& tokens) {

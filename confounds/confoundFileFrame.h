@@ -1,29 +1,27 @@
-// What the four confound readers share: loading the file, the header in its two forms with
-// its report, the messages, and the test that a count read from the file can be believed.
+// The frame the four confound readers share: the record, the file, the "Reading file" line,
+// the header in its two forms with its report, and giving up on a text that cannot be
+// trusted. Each reader adds only the body that reads colours, names and values.
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <memory>
+#include <string_view>
 
 #include "confounds/confoundRecord.h"
 #include "confounds/tokenReader.h"
 
 enum class ConfoundFileForm { Rtc, Sdm };
 
-// Opens the file for reading and tells its length; false when it cannot be opened.
-bool openConfoundFile(const char* path, std::ifstream& file, std::uint64_t& size);
+// Reads what follows the header into the record; false abandons the file.
+using ConfoundBodyReader = bool (*)(TokenReader& tokens, ConfoundRecord& record, ConfoundFileForm form);
 
-void logReadingFile(const char* path);
+// From text in memory, for tests and fuzzers.
+std::unique_ptr<ConfoundRecord> readConfoundText(std::string_view bytes, const char* path, ConfoundKind kind,
+                                                 ConfoundFileForm form, ConfoundBodyReader body);
 
-// Reads the header into the record, keeping the values read so far when it fails. The RTC
-// form has no constant flag and no first-confound number: they are 0 and 1.
-bool readConfoundHeader(TokenReader& tokens, ConfoundFileForm form, ConfoundRecord& record);
-
-void logHeaderReport(const ConfoundRecord& record);
-
-// Logs the reader's abandon message and marks the record; returns the record.
-std::unique_ptr<ConfoundRecord> abandonReading(std::unique_ptr<ConfoundRecord> record,
-                                               ConfoundFileForm form);
+// From the file at the path; logs openFailure when it cannot be opened.
+std::unique_ptr<ConfoundRecord> readConfoundFile(const char* path, ConfoundKind kind, ConfoundFileForm form,
+                                                 const char* openFailure, ConfoundBodyReader body);
 
 // Whether `count` items of at least `bytesEach` characters can still stand in the text: a
 // negative count, or one the rest of the file cannot hold, is not believed.

@@ -27,7 +27,7 @@ std::unique_ptr<ConfoundRecord> readConfounds(const char* path, ConfoundKind kin
 
 std::string addConfounds(const std::string& designMatrixName, const char* motionPath,
                          const char* heartRatePath, const char* respirationPath, bool zTransform,
-                         bool hasMotion, bool hasHeartRate, bool hasRespiration) {
+                         bool hasMotion, bool hasHeartRate, bool hasRespiration) try {
     std::unique_ptr<ConfoundRecord> motion;
     std::unique_ptr<ConfoundRecord> heartRate;
     std::unique_ptr<ConfoundRecord> respiration;
@@ -49,11 +49,16 @@ std::string addConfounds(const std::string& designMatrixName, const char* motion
     releaseConfoundRecord(heartRate);
     releaseConfoundRecord(respiration);
     return written;
+} catch (...) {
+    // Readers and writer catch their own failures; what is left (memory exhausted before a
+    // record exists) must not reach the host either. The records release themselves.
+    logText("Error while converting PRT to SDM with any of 3DMC, heart rate and respiration files.");
+    return designMatrixName;
 }
 
 std::string addAllConfounds(const std::string& designMatrixName, const char* motionPath,
                             const char* heartRatePath, const char* respirationPath,
-                            bool zTransform) {
+                            bool zTransform) try {
     std::unique_ptr<ConfoundRecord> motion = readMotion(motionPath);
     std::unique_ptr<ConfoundRecord> heartRate = readConfounds(heartRatePath, ConfoundKind::HeartRate);
     std::unique_ptr<ConfoundRecord> respiration =
@@ -72,4 +77,7 @@ std::string addAllConfounds(const std::string& designMatrixName, const char* mot
     releaseConfoundRecord(heartRate);
     releaseConfoundRecord(respiration);
     return written;
+} catch (...) {
+    logText("Error while converting PRT to SDM with 3DMC, heart rate and respiration files.");
+    return designMatrixName;
 }

@@ -190,6 +190,30 @@ TEST(MotionReaders, reportAMissingFileAndReturnAnEmptyRecord) {
     }
 }
 
+TEST(MotionReaders, readALongFileThroughItsPathAsFromItsBytes) {
+    ScratchFolder folder;
+    std::string rows;
+    for (int r = 0; r < 20'000; ++r) rows += motionRows.substr(static_cast<std::size_t>(r % 3) * 74, 74);
+    const std::string text = sdmHeader(6, 20'000, 0, 1) + motionColorLine + motionNameLine + rows;
+    ASSERT_GT(text.size(), 1'000'000u);
+    writeWholeFile(folder / "long_3DMC.sdm", text);
+    LogCapture log;
+    const auto fromPath = readMotionEstimatesSdm((folder / "long_3DMC.sdm").string().c_str());
+    const auto fromBytes = readMotionEstimatesSdmFrom(text, "m");
+    ASSERT_TRUE(fromPath->readOk);
+    EXPECT_EQ(fromPath->motionColumns, fromBytes->motionColumns);
+    EXPECT_EQ(fromPath->motionColumns[1][19'999], -0.000387509);
+
+    // The file's length bounds the counts read through the path as well.
+    writeWholeFile(folder / "short_3DMC.sdm", sdmHeader(6, 200, 0, 1) + motionColorLine + motionNameLine + motionRows);
+    log.lines.clear();
+    const auto tooShort = readMotionEstimatesSdm((folder / "short_3DMC.sdm").string().c_str());
+    EXPECT_FALSE(tooShort->readOk);
+    EXPECT_EQ(log.lines.back(), sdmAbandon);
+    // The count is refused before any row is read.
+    EXPECT_THAT(log.lines, ::testing::Not(::testing::Contains("Reading motion estimates...")));
+}
+
 TEST(MotionReaders, readAFileThroughItsPath) {
     LogCapture log;
     const std::string path = (goldenFolder() / "mr_run1_3DMC.sdm").string();

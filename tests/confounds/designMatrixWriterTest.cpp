@@ -255,6 +255,28 @@ TEST(ExtendedDesignMatrix, stopsWhereTheDesignMatrixCannotBeRead) {
     EXPECT_TRUE(cut.text.ends_with("\"P0\"\t\"K0\"\t\t\"Constant\"\n0.5\t60.500000\t1.000000\n0.5\t61.500000\t1.000000\n"));
 }
 
+TEST(ExtendedDesignMatrix, writesLongLinesAndManyRowsWhole) {
+    LogCapture log;
+    const std::string longName = "\"" + std::string(300'000, 'n') + " with blanks\"";
+    const int points = 20'000;
+    std::string dm = "FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: " + std::to_string(points) +
+                     "\nIncludesConstant: 1\nFirstConfoundPredictor: 2\n\n1 2 3 255 255 255\n" + longName +
+                     " \"Constant\"\n";
+    std::string expected = "FileVersion: 1\n\nNrOfPredictors: 3\nNrOfDataPoints: " + std::to_string(points) +
+                           "\nIncludesConstant: 1\nFirstConfoundPredictor: 2\n\n1 2 3 255 255 0 255 255 255 \n" +
+                           longName + "\t\"K0\"\t\t\"Constant\"\n";
+    ConfoundRecord heart = confoundRecord(ConfoundKind::HeartRate, 1, points);
+    for (int p = 0; p < points; ++p) {
+        dm += std::to_string(p) + " 1\n";
+        char row[64];
+        std::snprintf(row, sizeof row, "%d\t%4.6lf\t1.000000\n", p, 60.5 + p);
+        expected += row;
+    }
+    const Merged merged = merge(dm, {nullptr, &heart, nullptr}, ConfoundWriterVariant::SomeKinds);
+    EXPECT_EQ(merged.outcome, MergeOutcome::Written);
+    EXPECT_TRUE(merged.text == expected);
+}
+
 // ---- names ------------------------------------------------------------------------------
 
 struct NameCase {
