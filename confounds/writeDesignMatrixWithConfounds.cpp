@@ -42,11 +42,12 @@ void writeTriple(LineWriter& out, const ColorTriple& color) {
 }
 
 // The data points a record can give: -1 when its reading failed or its arrays do not match
-// its counts, so that no value is taken from an array that is not there.
-long long pointsHeld(const ConfoundRecord& record) {
+// its counts, so that no value is taken from an array that is not there. The motion record
+// is written from its motion arrays, the others from their columns.
+long long pointsHeld(const ConfoundRecord& record, bool motion) {
     if (!record.readOk || record.dataPointCount < 0) return -1;
     const std::size_t points = static_cast<std::size_t>(record.dataPointCount);
-    if (record.kind == ConfoundKind::Motion) {
+    if (motion) {
         for (const std::vector<double>& column : record.motionColumns)
             if (column.size() < points) return -1;
         return record.dataPointCount;
@@ -62,8 +63,8 @@ long long pointsHeld(const ConfoundRecord& record) {
 
 // The predictors a record adds: always six for motion, since six are written whatever its
 // file declared.
-long long predictorsAdded(const ConfoundRecord& record) {
-    if (record.kind == ConfoundKind::Motion) return motionColumnCount;
+long long predictorsAdded(const ConfoundRecord& record, bool motion) {
+    if (motion) return motionColumnCount;
     return std::max(record.predictorCount, 0);
 }
 
@@ -71,7 +72,7 @@ bool dataPointsFit(const ConfoundSet& confounds, ConfoundWriterVariant variant, 
     bool fit = true;
     for (const ConfoundRecord* record : {confounds.motion, confounds.heartRate, confounds.respiration}) {
         if (record == nullptr) continue;
-        const long long held = pointsHeld(*record);
+        const long long held = pointsHeld(*record, record == confounds.motion);
         if (variant == ConfoundWriterVariant::SomeKinds) {
             // A record with more points than the design matrix gives its first ones.
             if (held < designPoints) {
@@ -132,7 +133,7 @@ MergeOutcome Merge::run() {
     if (!copyKeyAndInt(predictors_) || predictors_ < 0) return MergeOutcome::DesignMatrixUnreadable;
     long long added = 0;
     for (const ConfoundRecord* record : {confounds_.motion, confounds_.heartRate, confounds_.respiration})
-        if (record != nullptr) added += predictorsAdded(*record);
+        if (record != nullptr) added += predictorsAdded(*record, record == confounds_.motion);
     out_.integer(predictors_ + added);
     out_.endLine();
 
