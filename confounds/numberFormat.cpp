@@ -110,11 +110,12 @@ bool scaledQuickly(double magnitude, int scale, double& scaled) {
 // Rounds a value known within one part in 2^53 to the nearest integer when that is certain,
 // that is when it does not lie close to halfway between two integers.
 bool roundedIfCertain(double scaled, std::uint64_t& rounded) {
-    const double below = std::floor(scaled);
-    const double fraction = scaled - below;
+    if (!(scaled >= 0.0 && scaled < 9e18)) return false;
+    const std::uint64_t whole = static_cast<std::uint64_t>(scaled);  // the floor, for these
+    const double fraction = scaled - static_cast<double>(whole);
     const double doubt = scaled * 4.5e-16 + 1e-300;
     if (std::fabs(fraction - 0.5) <= doubt) return false;
-    rounded = static_cast<std::uint64_t>(below) + (fraction > 0.5 ? 1 : 0);
+    rounded = whole + (fraction > 0.5 ? 1 : 0);
     return true;
 }
 
