@@ -124,6 +124,20 @@ TEST(MotionReaders, takeSixValuesPerRowWhateverTheDeclaredCount) {
     expectMotionColumns(*record);
 }
 
+TEST(MotionReaders, keepTheConstantFlagOfAnSdmFileAndStillTakeSixColumns) {
+    LogCapture log;
+    const std::string text = sdmHeader(7, 3, 1, 7) + motionColorLine + "9 9 9\r\n" + motionNameLine +
+                             "\"Constant\"\r\n" + motionRows;
+    const auto record = readMotionEstimatesSdmFrom(text, "m.sdm");
+    // Six colour triples are read whatever the count: the seventh is taken for a name's place,
+    // and the names are passed over by their quotes only.
+    EXPECT_TRUE(record->readOk);
+    EXPECT_EQ(record->includesConstant, 1);
+    EXPECT_EQ(record->firstConfound, 7);
+    expectMotionColumns(*record);
+    EXPECT_EQ(log.lines[1], report(1, 7, 3, 1, 7));
+}
+
 TEST(MotionReaders, giveEmptyColumnsForNoDataPoints) {
     LogCapture log;
     const auto record = readMotionEstimatesSdmFrom(sdmHeader(6, 0, 0, 1) + motionColorLine + motionNameLine, "m.sdm");
