@@ -35,14 +35,19 @@ ListedRun parseFileList(std::string_view text) {
             long long value = 0;
             std::from_chars(number.data(), number.data() + number.size(), value);
             run.declaredCount = static_cast<int>(value);
-            position = end;
         }
+        // A sign without digits is taken all the same, as "%d" takes it: it is not part of
+        // the first entry.
+        position = end;
     }
     while (true) {
         skipSpace();
         const std::size_t start = position;
         while (position < text.size() && !std::isspace(static_cast<unsigned char>(text[position]))) ++position;
-        const std::string_view entry = text.substr(start, position - start);
+        std::string_view entry = text.substr(start, position - start);
+        // As in the plugin's name buffer, a NUL ends the text; a token cut short by it can
+        // even be the list's end mark.
+        entry = entry.substr(0, entry.find('\0'));
         if (entry.size() < 2) break;
         run.entries.emplace_back(entry);
     }
