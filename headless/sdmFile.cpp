@@ -156,7 +156,8 @@ ParseResult<SdmContent> parseSdm(std::string_view text) {
         content.names.push_back(std::move(name));
     }
     content.values.reserve(static_cast<std::size_t>(cells));
-    for (int row = 0; row < content.dataPoints; ++row) {
+    // Without predictors a row holds nothing, however many rows the header declares.
+    for (int row = 0; predictors > 0 && row < content.dataPoints; ++row) {
         for (int p = 0; p < predictors; ++p) {
             double value = 0.0;
             if (!scanner.real(value))
