@@ -1,0 +1,28 @@
+# The fuzz targets, each built from fuzz/<name>Fuzzer.cpp, with its corpus in
+# fuzz/corpus/<name> and the inputs that once broke it in fuzz/crashes/<name>. Used by the
+# libFuzzer build (fuzz/) and by the replay of the saved inputs in the normal build
+# (tests/hardening).
+set(quorvel_fuzz_targets
+  fileList
+  readMotionEstimatesRtc
+  readMotionEstimatesSdm
+  readConfoundsRtc
+  readConfoundsSdm
+  designMatrixWriter
+  protocol
+  vtcHeader
+  commandLine
+  sdmFile
+  listAgreement
+)
+
+# The libraries whose code a target exercises: the plugin's core, the headless host's, or both.
+function(quorvel_fuzz_libraries name result)
+  if(name MATCHES "^(protocol|vtcHeader|commandLine|sdmFile)$")
+    set(${result} morvane_core PARENT_SCOPE)
+  elseif(name STREQUAL "listAgreement")
+    set(${result} quorvel_core morvane_core PARENT_SCOPE)
+  else()
+    set(${result} quorvel_core PARENT_SCOPE)
+  endif()
+endfunction()
