@@ -1,8 +1,15 @@
 #include "platform/moduleLookup.h"
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 void* findLoadedModule(const char* fileName) {
+    if (fileName == nullptr) return nullptr;
     // Takes no reference: the module stays as loaded as it was.
     return GetModuleHandleA(fileName);
 }

@@ -9,3 +9,11 @@ MNZRPluginInterface::MNZRPluginInterface(const MNZRPluginInterface&) {}
 MNZRPluginInterface& MNZRPluginInterface::operator=(const MNZRPluginInterface&) { return *this; }
 
 MNZRPluginInterface::~MNZRPluginInterface() = default;
+
+#if defined(__MINGW32__)
+void* MNZRPluginInterface::deletingDestructor(unsigned int flags) {
+    this->~MNZRPluginInterface();
+    if ((flags & 1u) != 0) ::operator delete(this);
+    return this;
+}
+#endif

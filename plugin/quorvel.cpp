@@ -8,6 +8,14 @@ Quorvel::Quorvel() = default;
 
 Quorvel::~Quorvel() = default;
 
+#if defined(__MINGW32__)
+void* Quorvel::deletingDestructor(unsigned int flags) {
+    this->~Quorvel();
+    if ((flags & 1u) != 0) ::operator delete(this);
+    return this;
+}
+#endif
+
 bool Quorvel::execute() { return runBatch(); }
 
 bool Quorvel::initPlugin() {

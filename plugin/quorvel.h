@@ -7,7 +7,14 @@
 class QUORVEL_EXPORT Quorvel : public MNZRPluginInterface {
 public:
     Quorvel();
+#if defined(__MINGW32__)
+    // Slot 0 as the host sees it (see MNZRPluginInterface): destroys the object and, with
+    // bit 0 of the flags set, frees it with the module's own allocator.
+    void* deletingDestructor(unsigned int flags) override;
+    ~Quorvel();
+#else
     ~Quorvel() override;
+#endif
 
     // One batch run; the host calls it only after initPlugin returned true.
     bool execute() override;
