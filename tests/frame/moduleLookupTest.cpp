@@ -4,7 +4,18 @@
 
 #include "platform/moduleLookup.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// Exported by this test program, so that it can find itself as the plugin finds its host.
+extern "C" __declspec(dllexport) int frameTestExportedMarker() { return 7; }
+#else
 #include <dlfcn.h>
 
 // Exported by this test program, so that it can find itself as the plugin finds its host.
@@ -34,7 +45,50 @@ TEST(ModuleFileNameMatches, IgnoresCaseAndAcceptsAMissingExeSuffix) {
             << c.moduleFileName << " / " << c.requested;
 }
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+
+TEST(ModuleLookup, FindsTheProgramAndLoadedLibrariesByFileName) {
+    void* program = findLoadedModule("FRAMETESTS.exe");
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program, static_cast<void*>(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(findModuleExport(program, "frameTestExportedMarker"),
+              reinterpret_cast<ModuleExport>(&frameTestExportedMarker));
+    EXPECT_EQ(findModuleExport(program, "noSuchExportAnywhere"), nullptr);
+
+    void* kernel = findLoadedModule("kernel32.dll");
+    ASSERT_NE(kernel, nullptr);
+    EXPECT_NE(findModuleExport(kernel, "GetModuleHandleA"), nullptr);
+    EXPECT_EQ(findModuleExport(kernel, "frameTestExportedMarker"), nullptr);
+
+    EXPECT_EQ(findLoadedModule("Morvane.exe"), nullptr);
+    EXPECT_EQ(findLoadedModule("MorvaneZR.exe"), nullptr);
+    // Not the program, which is what the system answers for no name.
+    EXPECT_EQ(findLoadedModule(nullptr), nullptr);
+    EXPECT_EQ(findModuleExport(nullptr, "GetModuleHandleA"), nullptr);
+    EXPECT_EQ(findModuleExport(kernel, nullptr), nullptr);
+}
+
+// FRAME_TEST_HOST_LIBRARY is a host stand-in built as a DLL named "Morvane.exe".
+TEST(ModuleLookup, LoadsNothingAndKeepsNoReference) {
+    EXPECT_EQ(findLoadedModule("Morvane.exe"), nullptr);
+    EXPECT_EQ(GetModuleHandleA("Morvane.exe"), nullptr) << "the look-up must not load the library";
+
+    HMODULE library = LoadLibraryA(FRAME_TEST_HOST_LIBRARY);
+    ASSERT_NE(library, nullptr) << GetLastError();
+    void* found = findLoadedModule("morvane.EXE");
+    EXPECT_EQ(found, static_cast<void*>(library));
+    EXPECT_EQ(findModuleExport(found, "zrGetVersionOfMorvaneZR"),
+              reinterpret_cast<ModuleExport>(GetProcAddress(library, "zrGetVersionOfMorvaneZR")));
+    EXPECT_NE(findModuleExport(found, "zrGetVersionOfMorvaneZR"), nullptr);
+    EXPECT_EQ(findModuleExport(found, "GetModuleHandleA"), nullptr);
+    ASSERT_TRUE(FreeLibrary(library));
+
+    // Had the look-up kept a reference, the library would still be loaded.
+    EXPECT_EQ(GetModuleHandleA("Morvane.exe"), nullptr);
+    EXPECT_EQ(findLoadedModule("Morvane.exe"), nullptr);
+}
+
+#else
 
 TEST(ModuleLookup, FindsTheMainProgramAndOnlyItsOwnExports) {
     void* program = findLoadedModule("FRAMETESTS.exe");

@@ -8,6 +8,9 @@
 //   TEST_HOST_MESSAGE_BOX    exports zrMessageBox
 //   TEST_HOST_ALL_ENTRIES    exports every other entry point as well
 //   TEST_HOST_LIBRARY        no main program; reports version 2.9.4
+//   TEST_HOST_MICROSOFT_TABLE  drives the plugin through the table a host built with
+//                              Microsoft's compiler sees (64-bit Windows only): initPlugin,
+//                              execute, then the deleting destructor
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -103,7 +106,17 @@ QUORVEL_HOST_ENTRY_POINTS(TEST_HOST_CHECK_TYPED, TEST_HOST_CHECK_UNTYPED)
 
 #if !defined(TEST_HOST_LIBRARY)
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include "plugin/mnzrPluginInterface.h"
 
@@ -137,6 +150,22 @@ bool sameMetadata(const Metadata& a, const Metadata& b) {
     return true;
 }
 
+#if defined(_WIN32)
+void* loadOrExit(const char* path) {
+    HMODULE module = LoadLibraryA(path);
+    if (module == nullptr) {
+        std::printf("cannot load %s: error %lu\n", path, static_cast<unsigned long>(GetLastError()));
+        std::exit(2);
+    }
+    return module;
+}
+
+void* moduleExport(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void unload(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+#else
 void* loadOrExit(const char* path) {
     void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
@@ -145,6 +174,47 @@ void* loadOrExit(const char* path) {
     }
     return module;
 }
+
+void* moduleExport(void* module, const char* name) { return dlsym(module, name); }
+
+void unload(void* module) { dlclose(module); }
+#endif
+
+#if defined(TEST_HOST_MICROSOFT_TABLE)
+// The plugin's table as a host built with Microsoft's compiler sees it: three slots, the
+// first a deleting destructor that takes flags (bit 0: free the memory) and returns the
+// object. On 64-bit Windows a member function gets the object as its first argument, so
+// plain function pointers call the slots as that host does.
+struct MicrosoftPluginTable {
+    void* (*deletingDestructor)(void* self, unsigned int flags);
+    bool (*execute)(void* self);
+    bool (*initPlugin)(void* self);
+};
+
+const MicrosoftPluginTable& tableOf(MNZRPluginInterface* plugin) {
+    return **reinterpret_cast<MicrosoftPluginTable* const*>(plugin);
+}
+
+bool initPluginOf(MNZRPluginInterface* plugin) { return tableOf(plugin).initPlugin(plugin); }
+
+bool executeOf(MNZRPluginInterface* plugin) { return tableOf(plugin).execute(plugin); }
+
+void destroy(MNZRPluginInterface* plugin) {
+    void* destroyed = tableOf(plugin).deletingDestructor(plugin, 1);
+    std::printf("deleting destructor: %s\n",
+                destroyed == plugin ? "returned the object" : "returned something else");
+}
+#else
+bool initPluginOf(MNZRPluginInterface* plugin) { return plugin->initPlugin(); }
+
+void destroy(MNZRPluginInterface* plugin) {
+#if defined(__MINGW32__)
+    plugin->deletingDestructor(1);
+#else
+    delete plugin;
+#endif
+}
+#endif
 
 }  // namespace
 
@@ -165,13 +235,13 @@ int main(int argc, char** argv) {
     void* module = loadOrExit(argv[1]);
     TextFunction textFunctions[textFunctionCount];
     for (int i = 0; i < textFunctionCount; ++i) {
-        textFunctions[i] = reinterpret_cast<TextFunction>(dlsym(module, textFunctionNames[i]));
+        textFunctions[i] = reinterpret_cast<TextFunction>(moduleExport(module, textFunctionNames[i]));
         if (textFunctions[i] == nullptr) {
             std::printf("the module does not export %s\n", textFunctionNames[i]);
             return 2;
         }
     }
-    auto createPlugin = reinterpret_cast<CreateFunction>(dlsym(module, "createPlugin"));
+    auto createPlugin = reinterpret_cast<CreateFunction>(moduleExport(module, "createPlugin"));
     if (createPlugin == nullptr) {
         std::printf("the module does not export createPlugin\n");
         return 2;
@@ -187,14 +257,18 @@ int main(int argc, char** argv) {
         std::printf("createPlugin returned null\n");
         return 2;
     }
-    const bool accepted = plugin->initPlugin();
+    const bool accepted = initPluginOf(plugin);
     std::printf("initPlugin: %s\n", accepted ? "true" : "false");
     std::printf("metadata after initPlugin: %s\n",
                 sameMetadata(beforeCreate, readMetadata(textFunctions)) ? "unchanged" : "changed");
-    delete plugin;
+#if defined(TEST_HOST_MICROSOFT_TABLE)
+    // Only a host that accepted the plugin may run it.
+    if (accepted) std::printf("execute: %s\n", executeOf(plugin) ? "true" : "false");
+#endif
+    destroy(plugin);
     std::printf("metadata after the plugin is destroyed: %s\n",
                 sameMetadata(beforeCreate, readMetadata(textFunctions)) ? "unchanged" : "changed");
-    dlclose(module);
+    unload(module);
     return 0;
 }
 

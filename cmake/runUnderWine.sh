@@ -1,0 +1,46 @@
+#!/bin/sh
+# Runs one Windows program under wine, as CTest's emulator for cross builds:
+#   runUnderWine.sh <wine prefix> <program.exe> [arguments...]
+# The prefix is made on first use (once, under a lock, as tests run in parallel), a
+# wineserver stays up between the programs of a test run, and wine's own diagnostics are
+# off. Exits with 77, which the tests count as skipped, when wine is not installed.
+set -eu
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 <wine prefix> <program.exe> [arguments...]" >&2
+  exit 2
+fi
+prefix=$1
+shift
+
+if ! command -v wine >/dev/null 2>&1 || ! command -v wineserver >/dev/null 2>&1; then
+  echo "wine is not installed: skipped" >&2
+  exit 77
+fi
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+# No downloads of Mono or Gecko, no menu entries or file associations for the desktop.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+
+# The wineserver is kept up for a minute after the last program ends, so that each program
+# starts in a fraction of a second; it exits by itself. Starting it fails harmlessly when
+# one is already running.
+if [ ! -f "$prefix/.quorvel-ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  (
+    flock 9
+    if [ ! -f "$prefix/.quorvel-ready" ]; then
+      rm -rf "$prefix"
+      mkdir -p "$prefix"
+      # Neither may hold on to the lock: the server outlives this script.
+      wineserver -p60 >/dev/null 2>&1 9>&- || true
+      wineboot --init >/dev/null 2>&1 9>&-
+      touch "$prefix/.quorvel-ready"
+    fi
+  ) 9>"$prefix.lock"
+fi
+wineserver -p60 >/dev/null 2>&1 || true
+
+exec wine "$@"
