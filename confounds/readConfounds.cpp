@@ -17,7 +17,8 @@ constexpr const char* openFailure = "Unable to open the design matrix file.";
 
 bool readConfoundsBody(TokenReader& tokens, ConfoundRecord& record, ConfoundFileForm form) {
     const std::int32_t predictors = record.predictorCount;
-    const std::int32_t kept = record.includesConstant != 0 ? predictors - 1 : predictors;
+    // Wide: the lowest count less its constant is below the 32-bit range; it is refused below.
+    const long long kept = record.includesConstant != 0 ? predictors - 1LL : predictors;
 
     logText("Reading colors...");
     // Every predictor has at least its name still to come.
@@ -62,7 +63,7 @@ bool readConfoundsBody(TokenReader& tokens, ConfoundRecord& record, ConfoundFile
     }
     // Only complete columns reach the record.
     record.columns = std::move(columns);
-    record.predictorCount = kept;
+    record.predictorCount = static_cast<std::int32_t>(kept);
     if (form == ConfoundFileForm::Sdm) record.includesConstant = 0;
     return true;
 }
