@@ -95,9 +95,15 @@ void convolvePredictor(Predictor& predictor, ResponseFunction function, const Co
                                             static_cast<double>(predictor.values[i])});
         }
     }
-    predictor.values = asFloats(convolveBoxcar(predictor.boxcar, function, convention, tr, timing.numberOfVolumes));
-    predictor.boxcar.clear();  // the values are no boxcar any more
-    predictor.valuesFromBoxcar.clear();
+    const std::vector<double> convolved = convolveBoxcar(predictor.boxcar, function, convention, tr, timing.numberOfVolumes);
+    // In place where the size stays, so that the address handed out stays valid too.
+    if (predictor.values.size() == convolved.size())
+        std::copy(convolved.begin(), convolved.end(), predictor.values.begin());
+    else
+        predictor.values = asFloats(convolved);
+    // The values are no boxcar any more; their memory goes back at once.
+    std::vector<BoxcarSegment>().swap(predictor.boxcar);
+    std::vector<float>().swap(predictor.valuesFromBoxcar);
 }
 
 bool hasConstantPredictor(const DesignMatrix& matrix) {

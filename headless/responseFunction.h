@@ -41,6 +41,8 @@ double responseValue(ResponseFunction function, double seconds);       // h(t), 
 double responseIntegral(ResponseFunction function, double seconds);    // H(t), unscaled
 double responseArea(ResponseFunction function);                        // H(∞)
 double responsePeak(ResponseFunction function);                        // max h
+// A time from which on H(t) is exactly H(∞) as computed, so that an event adds exactly 0.
+double responseSettledAfter(ResponseFunction function);
 
 // The boxcar convolved with the scaled response, sampled once per volume.
 std::vector<double> convolveBoxcar(const std::vector<BoxcarSegment>& boxcar, ResponseFunction function,

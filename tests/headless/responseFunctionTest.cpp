@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "headless/incompleteGamma.h"
 
@@ -122,6 +124,111 @@ TEST(ResponseFunction, PlainBoxcarsAverageTheEventsOverEachVolume) {
     EXPECT_NEAR(partial[0], 1.0, 1e-12);
     EXPECT_NEAR(partial[1], 0.5, 1e-12);
     EXPECT_EQ(partial[2], 0.0);
+}
+
+TEST(IncompleteGamma, WholeShapesWithoutIterationsAgreeWithTheIterativeForm) {
+    for (int n : {1, 2, 3, 6, 16, maxWholeShape}) {
+        for (double x : {1e-9, 1e-4, 0.05, 0.3, 0.999, 1.0, 1.001, 2.0, 5.5, 10.0, 17.0, 31.0, 45.0, 80.0, 200.0,
+                         800.0}) {
+            const double exact = regularisedLowerGamma(n, x);
+            const double fast = morvane::wholeShapeLowerGamma(n, x, std::exp(-x));
+            EXPECT_NEAR(fast, exact, 1e-14) << "n " << n << " x " << x;
+            // Near zero the values are tiny; they must keep their digits, not only be near 0.
+            if (x < 1.0) {
+                EXPECT_NEAR(fast / exact, 1.0, 1e-12) << "n " << n << " x " << x;
+            }
+        }
+        EXPECT_EQ(morvane::wholeShapeLowerGamma(n, 0.0, 1.0), 0.0);
+        EXPECT_EQ(morvane::wholeShapeLowerGamma(n, -2.0, std::exp(2.0)), 0.0);
+        EXPECT_EQ(morvane::wholeShapeLowerGamma(n, std::numeric_limits<double>::infinity(), 0.0), 1.0);
+    }
+}
+
+// From the saturation point on the value is exactly 1, which lets a convolution leave out the
+// volumes long after an event: they would add exactly 0.
+TEST(IncompleteGamma, WholeShapesReachExactlyOneAtTheirSaturation) {
+    for (int n : {1, 3, 6, 16, maxWholeShape}) {
+        const double saturation = wholeShapeSaturation(n);
+        EXPECT_LT(saturation, 120.0) << "n " << n;
+        EXPECT_LT(morvane::wholeShapeLowerGamma(n, saturation - 8.0, std::exp(-(saturation - 8.0))), 1.0) << "n " << n;
+        for (double x : {saturation, saturation + 0.37, saturation + 1.0, 2.0 * saturation, 700.0, 1e4})
+            EXPECT_EQ(morvane::wholeShapeLowerGamma(n, x, std::exp(-x)), 1.0) << "n " << n << " x " << x;
+    }
+}
+
+TEST(ResponseFunction, IntegralsAreTheirGammasAndSettleExactlyOnTheirArea) {
+    for (double t : {1e-6, 0.01, 0.5, 0.99, 1.0, 1.5, 3.0, 5.0, 12.0, 15.75, 30.0, 60.0}) {
+        EXPECT_NEAR(responseIntegral(ResponseFunction::TwoGamma, t),
+                    regularisedLowerGamma(6.0, t) - regularisedLowerGamma(16.0, t) / 6.0, 1e-14)
+            << "t " << t;
+        EXPECT_NEAR(responseIntegral(ResponseFunction::Boynton, t),
+                    t <= 2.5 ? 0.0 : regularisedLowerGamma(3.0, (t - 2.5) / 1.25), 1e-14)
+            << "t " << t;
+    }
+    for (ResponseFunction function : {ResponseFunction::TwoGamma, ResponseFunction::Boynton}) {
+        const double settled = responseSettledAfter(function);
+        EXPECT_LT(settled, 120.0);
+        EXPECT_NE(responseIntegral(function, settled - 20.0), responseArea(function));
+        for (double t : {settled, settled + 0.123, settled + 2.0, 3.0 * settled, 5000.0,
+                         std::numeric_limits<double>::infinity()})
+            EXPECT_EQ(responseIntegral(function, t), responseArea(function)) << "t " << t;
+    }
+}
+
+// The convolution visits only the volumes an event reaches and carries the exponential from
+// volume to volume; the result must be the plain sum over every segment and every volume, up
+// to the rounding of the times themselves (about 1e-13 s at a few hundred seconds).
+std::vector<double> convolvedEverywhere(const std::vector<BoxcarSegment>& boxcar, ResponseFunction function,
+                                        const Convention& convention, double tr, int volumes) {
+    const double scale = convention.normalisation == ResponseNormalisation::Area ? 1.0 / responseArea(function)
+                                                                                 : 1.0 / responsePeak(function);
+    const double offset = convention.moment == SamplingMoment::Middle ? 0.5 : 0.0;
+    std::vector<double> values(static_cast<std::size_t>(volumes), 0.0);
+    for (int i = 0; i < volumes; ++i) {
+        const double t = (i + offset) * tr;
+        double sum = 0.0;
+        for (const BoxcarSegment& segment : boxcar) {
+            if (segment.startSeconds >= t) continue;
+            sum += segment.height * (responseIntegral(function, t - segment.startSeconds) -
+                                     responseIntegral(function, t - segment.endSeconds));
+        }
+        values[static_cast<std::size_t>(i)] = sum * scale;
+    }
+    return values;
+}
+
+TEST(ResponseFunction, ConvolutionIsThePlainSumOverEverySegmentAndVolume) {
+    const std::vector<std::vector<BoxcarSegment>> boxcars = {
+        // events of a millisecond protocol, touching, overlapping and with negative heights
+        {{0.0, 0.1, 1.0}, {3.217, 5.5, 2.0}, {5.5, 9.999, -0.75}, {8.0, 8.001, 1.0}, {41.3, 43.9, 1.0}},
+        // a long block, whose carried exponential runs over hundreds of volumes
+        {{10.0, 610.0, 1.0}, {700.5, 702.0, 3.0}},
+        // blocks on the volume grid, as volume protocols and changed predictors give them
+        {{0.0, 2.0, 1.0}, {2.0, 4.0, 0.5}, {20.0, 28.0, 1.0}, {118.0, 120.0, 1.0}},
+        // reaching before the run, beyond it, empty and reversed
+        {{-5.0, 3.0, 1.0}, {230.0, 260.0, 1.0}, {30.0, 30.0, 1.0}, {50.0, 45.0, 1.0}},
+    };
+    for (const auto& boxcar : boxcars) {
+        for (ResponseFunction function : {ResponseFunction::TwoGamma, ResponseFunction::Boynton}) {
+            for (SamplingMoment moment : {SamplingMoment::Start, SamplingMoment::Middle}) {
+                for (double tr : {2.0, 1.7, 0.8, 3.0}) {
+                    const int volumes = static_cast<int>(800.0 / tr);
+                    const Convention convention{ResponseNormalisation::Area, moment};
+                    const auto fast = convolveBoxcar(boxcar, function, convention, tr, volumes);
+                    const auto plain = convolvedEverywhere(boxcar, function, convention, tr, volumes);
+                    ASSERT_EQ(fast.size(), plain.size());
+                    for (std::size_t i = 0; i < fast.size(); ++i)
+                        ASSERT_NEAR(fast[i], plain[i], 1e-12) << "tr " << tr << " volume " << i;
+                }
+            }
+        }
+    }
+    // A TR that bounds no window still gives the plain sum.
+    for (double tr : {0.0, -1.0}) {
+        const std::vector<BoxcarSegment> boxcar = {{-3.0, -1.0, 1.0}};
+        EXPECT_EQ(convolveBoxcar(boxcar, ResponseFunction::TwoGamma, {}, tr, 4),
+                  convolvedEverywhere(boxcar, ResponseFunction::TwoGamma, {}, tr, 4));
+    }
 }
 
 }  // namespace
