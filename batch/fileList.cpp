@@ -1,6 +1,7 @@
 #include "batch/fileList.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -103,7 +104,9 @@ std::optional<FileList> readFileListFrom(std::istream& input, const std::string&
 
 std::optional<FileList> readFileList(const std::string& listPath) {
     std::ifstream input(listPath, std::ios::binary);
-    if (!input) {
+    // A folder opens as a stream too and would read as an empty list.
+    std::error_code notChecked;
+    if (!input || std::filesystem::is_directory(listPath, notChecked)) {
         logText(formatText("Unable to open the file list: %s", listPath.c_str()));
         return std::nullopt;
     }
