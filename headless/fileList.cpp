@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+
+#include "headless/wholeFile.h"
 
 namespace morvane {
 
@@ -73,12 +73,9 @@ ListedRun parseFileList(std::string_view text) {
 }
 
 ParseResult<ListedRun> readFileList(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ParseResult<ListedRun>::failure("cannot open the file list " + path);
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return ParseResult<ListedRun>::failure("cannot read the file list " + path);
-    return ParseResult<ListedRun>::success(parseFileList(content.str()));
+    ParseResult<std::string> text = readWholeFile(path);
+    if (!text) return ParseResult<ListedRun>::failure("the file list " + path + " cannot be read: " + text.error);
+    return ParseResult<ListedRun>::success(parseFileList(*text.value));
 }
 
 }  // namespace morvane

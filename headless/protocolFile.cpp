@@ -1,10 +1,9 @@
 #include "headless/protocolFile.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include "headless/textFormat.h"
+#include "headless/wholeFile.h"
 
 namespace morvane {
 namespace {
@@ -178,9 +177,8 @@ private:
     }
 
     static ParseResult<Protocol> failAt(const Line& line, const std::string& expected) {
-        return ParseResult<Protocol>::failure(
-            formatText("line %d: expected %s, found \"%.*s\"", line.number, expected.c_str(),
-                       static_cast<int>(line.text.size()), line.text.data()));
+        return ParseResult<Protocol>::failure(formatText("line %d: expected %s, found \"%s\"", line.number,
+                                                         expected.c_str(), visibleText(line.text).c_str()));
     }
     ParseResult<Protocol> fail(const std::string& expected, const char* found) const {
         const int lineNumber = lines_.empty() ? 1 : lines_.back().number + 1;
@@ -204,13 +202,10 @@ ParseResult<Protocol> parseProtocol(std::string_view text, std::vector<std::stri
 }
 
 ParseResult<Protocol> readProtocolFile(const std::string& path, std::vector<std::string>& warnings) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ParseResult<Protocol>::failure(path + ": cannot open the protocol file");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return ParseResult<Protocol>::failure(path + ": cannot read the protocol file");
+    ParseResult<std::string> content = readWholeFile(path);
+    if (!content) return ParseResult<Protocol>::failure(path + ": the protocol file cannot be read: " + content.error);
     std::vector<std::string> fileWarnings;
-    ParseResult<Protocol> result = parseProtocol(content.str(), fileWarnings);
+    ParseResult<Protocol> result = parseProtocol(*content.value, fileWarnings);
     for (const std::string& warning : fileWarnings) warnings.push_back(path + ", " + warning);
     if (!result) result.error = path + ", " + result.error;
     return result;

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "headless/textFormat.h"
 
@@ -87,6 +85,44 @@ ParseResult<T> failAt(const Scanner& scanner, const std::string& expected) {
     return ParseResult<T>::failure(formatText("line %zu: expected %s", scanner.line(), expected.c_str()));
 }
 
+// What follows the header: the colours (SDM only), the names and the values, and nothing after.
+ParseResult<SdmContent> parseColoursNamesAndValues(Scanner& scanner, std::size_t textSize, int predictors,
+                                                   bool withColours, SdmContent content) {
+    if (predictors < 0 || content.dataPoints < 0)
+        return ParseResult<SdmContent>::failure("the header declares a negative count");
+    // Every value takes at least two characters of text, so a count beyond the text's
+    // length is a broken header, not a reason to reserve memory.
+    const auto cells = static_cast<unsigned long long>(predictors) * static_cast<unsigned long long>(content.dataPoints);
+    if (cells > textSize || static_cast<std::size_t>(predictors) > textSize)
+        return ParseResult<SdmContent>::failure(
+            formatText("the header declares %d predictors and %d data points, more than the file holds", predictors,
+                       content.dataPoints));
+    for (int p = 0; withColours && p < predictors; ++p) {
+        Rgb color;
+        if (!scanner.integer(color.red) || !scanner.integer(color.green) || !scanner.integer(color.blue))
+            return failAt<SdmContent>(scanner, formatText("the colour of predictor %d (three integers)", p + 1));
+        content.colors.push_back(color);
+    }
+    for (int p = 0; p < predictors; ++p) {
+        std::string name;
+        if (!scanner.name(name)) return failAt<SdmContent>(scanner, formatText("the name of predictor %d", p + 1));
+        content.names.push_back(std::move(name));
+    }
+    content.values.reserve(static_cast<std::size_t>(cells));
+    // Without predictors a row holds nothing, however many rows the header declares.
+    for (int row = 0; predictors > 0 && row < content.dataPoints; ++row) {
+        for (int p = 0; p < predictors; ++p) {
+            double value = 0.0;
+            if (!scanner.real(value))
+                return failAt<SdmContent>(scanner,
+                                          formatText("value %d of data point %d of %d", p + 1, row + 1, content.dataPoints));
+            content.values.push_back(value);
+        }
+    }
+    if (!scanner.atEnd()) return failAt<SdmContent>(scanner, "the end of the file after the last data point");
+    return ParseResult<SdmContent>::success(std::move(content));
+}
+
 std::string formatValue(double value) {
     std::string text = formatText("%.6g", value);
     if (text.size() < 12) return std::string(12 - text.size(), ' ') + text;
@@ -131,52 +167,26 @@ ParseResult<SdmContent> parseSdm(std::string_view text) {
             return failAt<SdmContent>(scanner, formatText("the header value %s <integer>", headerKeys[i]));
     }
     content.fileVersion = header[0];
-    const int predictors = header[1];
     content.dataPoints = header[2];
     content.includesConstant = header[3];
     content.firstConfoundPredictor = header[4];
-    if (predictors < 0 || content.dataPoints < 0)
-        return ParseResult<SdmContent>::failure("the header declares a negative count");
-    // Every value takes at least two characters of text, so a count beyond the text's
-    // length is a broken header, not a reason to reserve memory.
-    const auto cells = static_cast<unsigned long long>(predictors) * static_cast<unsigned long long>(content.dataPoints);
-    if (cells > owned.size() || static_cast<std::size_t>(predictors) > owned.size())
-        return ParseResult<SdmContent>::failure(
-            formatText("the header declares %d predictors and %d data points, more than the file holds", predictors,
-                       content.dataPoints));
-    for (int p = 0; p < predictors; ++p) {
-        Rgb color;
-        if (!scanner.integer(color.red) || !scanner.integer(color.green) || !scanner.integer(color.blue))
-            return failAt<SdmContent>(scanner, formatText("the colour of predictor %d (three integers)", p + 1));
-        content.colors.push_back(color);
-    }
-    for (int p = 0; p < predictors; ++p) {
-        std::string name;
-        if (!scanner.name(name)) return failAt<SdmContent>(scanner, formatText("the name of predictor %d", p + 1));
-        content.names.push_back(std::move(name));
-    }
-    content.values.reserve(static_cast<std::size_t>(cells));
-    // Without predictors a row holds nothing, however many rows the header declares.
-    for (int row = 0; predictors > 0 && row < content.dataPoints; ++row) {
-        for (int p = 0; p < predictors; ++p) {
-            double value = 0.0;
-            if (!scanner.real(value))
-                return failAt<SdmContent>(scanner,
-                                          formatText("value %d of data point %d of %d", p + 1, row + 1, content.dataPoints));
-            content.values.push_back(value);
-        }
-    }
-    if (!scanner.atEnd()) return failAt<SdmContent>(scanner, "the end of the file after the last data point");
-    return ParseResult<SdmContent>::success(std::move(content));
+    return parseColoursNamesAndValues(scanner, owned.size(), header[1], true, std::move(content));
 }
 
-ParseResult<std::string> readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ParseResult<std::string>::failure("cannot open the file");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return ParseResult<std::string>::failure("cannot read the file");
-    return ParseResult<std::string>::success(content.str());
+ParseResult<SdmContent> parseRtc(std::string_view text) {
+    const std::string owned(text);
+    Scanner scanner(owned);
+    SdmContent content;
+    std::string key, type;
+    int predictors = 0;
+    if (!scanner.word(key) || !scanner.integer(content.fileVersion))
+        return failAt<SdmContent>(scanner, "the header value FileVersion: <integer>");
+    if (!scanner.word(key) || !scanner.word(type)) return failAt<SdmContent>(scanner, "the header value Type:");
+    if (!scanner.word(key) || !scanner.integer(predictors))
+        return failAt<SdmContent>(scanner, "the header value NrOfPredictors: <integer>");
+    if (!scanner.word(key) || !scanner.integer(content.dataPoints))
+        return failAt<SdmContent>(scanner, "the header value NrOfDataPoints: <integer>");
+    return parseColoursNamesAndValues(scanner, owned.size(), predictors, false, std::move(content));
 }
 
 ParseResult<SdmContent> readSdmFile(const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include "headless/parseResult.h"
 #include "headless/protocolFile.h"
+#include "headless/wholeFile.h"
 
 namespace morvane {
 
@@ -36,6 +37,8 @@ std::string sdmText(const SdmContent& content);
 
 // A whole SDM: the header, every colour, name and value, and nothing after the last row.
 ParseResult<SdmContent> parseSdm(std::string_view text);
+// A whole RTC: its header, every name and value (it has no colours), and nothing after.
+ParseResult<SdmContent> parseRtc(std::string_view text);
 ParseResult<SdmContent> readSdmFile(const std::string& path);
 
 // Only the header counts of a confound file.
@@ -46,8 +49,5 @@ struct ConfoundFileHeader {
 };
 ParseResult<ConfoundFileHeader> parseSdmHeader(std::string_view text);
 ParseResult<ConfoundFileHeader> parseRtcHeader(std::string_view text);
-
-// The file's content, or the reason it could not be read.
-ParseResult<std::string> readWholeFile(const std::string& path);
 
 }  // namespace morvane

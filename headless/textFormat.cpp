@@ -22,6 +22,38 @@ std::string formatText(const char* format, ...) {
     return result;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of the text, or 0.
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 0;
+    if (length == 0 || text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string visibleText(std::string_view text, std::size_t longest) {
+    std::string result;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (i >= longest) return result + "...";
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t sequence = byte >= 0x80 ? utf8SequenceLength(text.substr(i)) : 1;
+        if (sequence == 0 || (byte < 0x20 && byte != '\t') || byte == 0x7F) {
+            result += formatText("\\x%02X", byte);
+            ++i;
+        } else {
+            result.append(text.substr(i, sequence));
+            i += sequence;
+        }
+    }
+    return result;
+}
+
 std::string_view trimmed(std::string_view text) {
     constexpr std::string_view blanks = " \t\r\n";
     const auto first = text.find_first_not_of(blanks);

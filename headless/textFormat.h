@@ -11,6 +11,11 @@ __attribute__((format(printf, 1, 2)))
 #endif
 std::string formatText(const char* format, ...);
 
+// A text from a file made fit to quote in a message: control characters (but the tab) and
+// bytes that are no UTF-8 as \xNN, so that names in any script stay readable and garbage
+// cannot reach the terminal; about `longest` bytes of the text, with "..." after a cut.
+std::string visibleText(std::string_view text, std::size_t longest = 120);
+
 // The text without blanks, tabs, carriage returns and line feeds at either end.
 std::string_view trimmed(std::string_view text);
 

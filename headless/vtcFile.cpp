@@ -1,5 +1,8 @@
 #include "headless/vtcFile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -198,8 +201,12 @@ VtcFileHeader withProtocol(VtcFileHeader header, const std::string& protocolName
 }
 
 ParseResult<VtcFileHeader> readVtcHeader(const std::string& path) {
+    // A stream opens a folder too, and reads it as an empty file.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return ParseResult<VtcFileHeader>::failure("it is a folder, not a file");
     std::ifstream in(path, std::ios::binary);
-    if (!in) return ParseResult<VtcFileHeader>::failure("cannot open the file for reading");
+    if (!in) return ParseResult<VtcFileHeader>::failure(std::string("cannot open the file for reading: ") + std::strerror(errno));
     ParseResult<VtcFileHeader> result = parseVtcHeader(in);
     if (!result) return result;
     in.clear();
