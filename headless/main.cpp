@@ -35,6 +35,14 @@ int reportRun(const HostSession& session, const Dialogs& dialogs) {
     if (!session.chosenList()) return fail(exitRunFailed, "the run was cancelled before a file list was chosen");
     ParseResult<ListedRun> list = readFileList(*session.chosenList());
     if (!list) return fail(exitRunFailed, list.error);
+    // The plugin holds entries in 512-byte buffers and refuses a list with a longer one.
+    for (const std::string& entry : list.value->entries) {
+        if (entry.size() > 511)
+            return fail(exitRunFailed, formatText("the file list %s holds an entry of %zu characters; the plugin takes at "
+                                                  "most 511 and refuses the list: %s",
+                                                  session.chosenList()->c_str(), entry.size(),
+                                                  visibleText(entry, 60).c_str()));
+    }
     if (list.value->groups.empty())
         return fail(exitRunFailed, "the file list " + *session.chosenList() + " names no protocol (*.prt)");
     const Answers& answers = dialogs.answers();

@@ -23,6 +23,26 @@ std::string joined(const std::vector<std::string>& names) {
     return text.empty() ? "none" : text;
 }
 
+// Why a listed confound file cannot be used, read whole as an SDM or RTC file; "" when it reads.
+std::string confoundFileProblem(const std::string& path) {
+    ParseResult<std::string> text = readWholeFile(path);
+    if (!text) return text.error;
+    const bool rtc = path.find(".rtc") != std::string::npos;
+    const ParseResult<SdmContent> content = rtc ? parseRtc(*text.value) : parseSdm(*text.value);
+    return content ? std::string() : content.error;
+}
+
+// A missing or broken design matrix with confounds, with the confound file that caused it
+// named first when one of them cannot be used.
+std::string extendedProblem(const ListedGroup& group, const std::string& problem) {
+    for (const std::optional<std::string>* path : {&group.motion, &group.heartRate, &group.respiration}) {
+        if (!*path) continue;
+        const std::string cause = confoundFileProblem(**path);
+        if (!cause.empty()) return "the confound file " + **path + " cannot be used (" + cause + "), so " + problem;
+    }
+    return problem;
+}
+
 // "" when the group produced everything it should, else the reason.
 std::string groupProblem(const ListedGroup& group, const GroupRecord* record, bool skipFirst, bool zTransform) {
     if (!group.timeCourse) return "no VTC follows it in the list";
@@ -65,18 +85,20 @@ std::string groupProblem(const ListedGroup& group, const GroupRecord* record, bo
     }
     const std::string extended = extendedDesignMatrixName(matrix.path, group, zTransform);
     const auto stamp = stampOf(extended);
-    if (!stamp) return "the design matrix with confounds " + extended + " was not written";
+    if (!stamp) return extendedProblem(group, "the design matrix with confounds " + extended + " was not written");
     const bool unchanged = std::find(matrix.sdmFilesBefore.begin(), matrix.sdmFilesBefore.end(), *stamp) !=
                            matrix.sdmFilesBefore.end();
     if (unchanged) return "the design matrix with confounds " + extended + " was not written in this run";
     ParseResult<SdmContent> content = readSdmFile(extended);
-    if (!content) return "the design matrix with confounds " + extended + " is incomplete: " + content.error;
+    if (!content)
+        return extendedProblem(group, "the design matrix with confounds " + extended + " is incomplete: " + content.error);
     const int predictors = static_cast<int>(matrix.predictorNames.size()) + added;
     if (content.value->predictorCount() != predictors || content.value->dataPoints != matrix.dataPoints)
-        return formatText("the design matrix with confounds %s holds %d predictors and %d data points instead of %d "
-                          "and %d",
-                          extended.c_str(), content.value->predictorCount(), content.value->dataPoints, predictors,
-                          matrix.dataPoints);
+        return extendedProblem(
+            group, formatText("the design matrix with confounds %s holds %d predictors and %d data points instead of "
+                              "%d and %d",
+                              extended.c_str(), content.value->predictorCount(), content.value->dataPoints, predictors,
+                              matrix.dataPoints));
     const std::size_t own = matrix.predictorNames.size() - (matrix.includesConstant ? 1 : 0);
     if (!std::equal(matrix.predictorNames.begin(), matrix.predictorNames.begin() + static_cast<long>(own),
                     content.value->names.begin()) ||
@@ -104,9 +126,10 @@ ParseResult<int> confoundPredictorCount(const std::string& path, EntryKind kind)
     const bool rtc = path.find(".rtc") != std::string::npos;
     ParseResult<ConfoundFileHeader> header = rtc ? parseRtcHeader(*text.value) : parseSdmHeader(*text.value);
     if (!header) return ParseResult<int>::failure(header.error);
-    int count = header.value->predictorCount;
+    // Wide: the lowest count less a constant is below the range of an int.
+    long long count = header.value->predictorCount;
     if (kind != EntryKind::Motion && header.value->includesConstant != 0) count -= 1;
-    return ParseResult<int>::success(std::max(count, 0));
+    return ParseResult<int>::success(static_cast<int>(std::max(count, 0LL)));
 }
 
 std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<GroupRecord>& records,
