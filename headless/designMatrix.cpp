@@ -19,7 +19,8 @@ BoxcarSegment unclippedSegment(const ProtocolInterval& interval, bool inMillisec
         if (end <= start) end = start + shortestEventSeconds;
         return {start, end, 1.0};
     }
-    return {(interval.start - 1) * tr, interval.end * tr, 1.0};
+    // In double: the volume before the lowest start lies outside the range of an int.
+    return {(static_cast<double>(interval.start) - 1.0) * tr, interval.end * tr, 1.0};
 }
 
 }  // namespace
