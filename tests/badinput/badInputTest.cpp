@@ -1,0 +1,454 @@
+// morvane with the real plugin module on broken copies of the example study. Every case
+// must end with its exit status and its message, without a crash or a sanitizer report,
+// without a temporary file left behind, and with every input file as it was, except the
+// VTCs the run is meant to save, which must then hold their protocol and the same data.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "headless/vtcFile.h"
+#include "tests/hardening/morvaneProcess.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using hardening::ProcessResult;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+// Bytes that look like nothing: the same for every run.
+std::string garbage(std::size_t size, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+// A copy of the example study to break, with the answers and the conditions of its run.
+struct Study {
+    fs::path folder;
+    std::vector<std::string> arguments = {"--list", "file-list.txt", "--hrf", "two-gamma", "--value", "1",
+                                          "--skip-first", "yes", "--z-transform", "yes", "--vmr", "anatomy.vmr"};
+    std::optional<long long> fileSizeLimit;
+    bool unprivileged = false;    // run as another user when the tests run as root
+    bool readOnlyFolder = false;  // the study's folder, where every output goes, cannot be written
+
+    fs::path at(const std::string& name) const { return folder / name; }
+
+    void replace(const std::string& name, const std::string& from, const std::string& to) const {
+        std::string text = readFile(at(name));
+        const auto position = text.find(from);
+        if (position == std::string::npos) throw std::runtime_error(name + " holds no " + from);
+        writeFile(at(name), text.replace(position, from.size(), to));
+    }
+    void write(const std::string& name, const std::string& content) const { writeFile(at(name), content); }
+    void truncate(const std::string& name, std::size_t keep) const { write(name, readFile(at(name)).substr(0, keep)); }
+    void makeFolder(const std::string& name) const {
+        fs::remove(at(name));
+        fs::create_directory(at(name));
+    }
+    void makeUnreadable(const std::string& name) {
+        fs::permissions(at(name), fs::perms::none);
+        unprivileged = true;
+    }
+    // The VTC's header changed by `change`, its data and any trailer kept.
+    template <typename Change>
+    void changeVtcHeader(const std::string& name, Change change) const {
+        const std::string bytes = readFile(at(name));
+        std::istringstream in(bytes);
+        auto header = morvane::parseVtcHeader(in);
+        if (!header) throw std::runtime_error(name + ": " + header.error);
+        const std::string data = bytes.substr(header.value->headerLength);
+        change(*header.value);
+        write(name, morvane::vtcHeaderBytes(*header.value) + data);
+    }
+    void setVolumes(const std::string& name, int volumes) const {
+        changeVtcHeader(name, [volumes](morvane::VtcFileHeader& h) { h.numberOfVolumes = volumes; });
+    }
+};
+
+struct BadInputCase {
+    const char* name;
+    void (*prepare)(Study&);
+    int exitStatus;
+    const char* message;     // must stand in standard error; "" for none
+    const char* logLine;     // must stand in the log pane (standard output); "" for none
+    const char* savedVtcs;   // the VTCs the run saves, blank-separated
+};
+
+void PrintTo(const BadInputCase& c, std::ostream* out) { *out << c.name; }
+
+const char* const oneBroken = "run1.vtc run3.vtc";  // run2's group is broken, the others convert
+
+const BadInputCase cases[] = {
+    // Files that are missing.
+    {"MissingList", [](Study& s) { fs::remove(s.at("file-list.txt")); }, 1,
+     "the file list file-list.txt cannot be read: cannot open the file: No such file or directory",
+     "Unable to open the file list: file-list.txt", ""},
+    {"MissingProtocol", [](Study& s) { fs::remove(s.at("run2.prt")); }, 1,
+     "the protocol run2.prt is not found beside the VTC", "", oneBroken},
+    {"MissingVtc", [](Study& s) { fs::remove(s.at("run2.vtc")); }, 1,
+     "cannot link run2.vtc: cannot open the file for reading: No such file or directory", "", oneBroken},
+    {"MissingMotionFile", [](Study& s) { fs::remove(s.at("run2_3DMC.sdm")); }, 1,
+     "the confound file run2_3DMC.sdm cannot be read: cannot open the file: No such file or directory",
+     "Unable to open the motion estimates file.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"MissingHeartRateFile", [](Study& s) { fs::remove(s.at("run1_HR.rtc")); }, 1,
+     "the confound file run1_HR.rtc cannot be read", "Unable to open the design matrix file.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"MissingVmr", [](Study& s) { fs::remove(s.at("anatomy.vmr")); }, 2, "anatomy.vmr", "", ""},
+
+    // Files that are empty.
+    {"EmptyList", [](Study& s) { s.write("file-list.txt", ""); }, 1, "names no protocol", "", ""},
+    {"EmptyProtocol", [](Study& s) { s.write("run2.prt", ""); }, 1,
+     "run2.prt, line 1: expected the header line \"NrOfConditions: <count>\", found the end of the file", "",
+     oneBroken},
+    {"EmptyVtc", [](Study& s) { s.write("run2.vtc", ""); }, 1,
+     "cannot link run2.vtc: the file is too short to hold a VTC header", "", oneBroken},
+    {"EmptyMotionFile", [](Study& s) { s.write("run2_3DMC.sdm", ""); }, 1, "run2_3DMC.sdm",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"EmptyHeartRateFile", [](Study& s) { s.write("run1_HR.rtc", ""); }, 1, "run1_HR.rtc",
+     "Problem with reading *.rtc file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+
+    // Files that cannot be read: without permission, or a folder in a file's place.
+    {"UnreadableList", [](Study& s) { s.makeUnreadable("file-list.txt"); }, 1,
+     "the file list file-list.txt cannot be read: cannot open the file: Permission denied",
+     "Unable to open the file list: file-list.txt", ""},
+    {"UnreadableProtocol", [](Study& s) { s.makeUnreadable("run2.prt"); }, 1,
+     "run2.prt: the protocol file cannot be read: cannot open the file: Permission denied", "", oneBroken},
+    {"UnreadableVtc", [](Study& s) { s.makeUnreadable("run2.vtc"); }, 1,
+     "cannot link run2.vtc: cannot open the file for reading: Permission denied", "", oneBroken},
+    {"UnreadableRespirationFile", [](Study& s) { s.makeUnreadable("run2_RVT.sdm"); }, 1,
+     "the confound file run2_RVT.sdm cannot be read: cannot open the file: Permission denied",
+     "Unable to open the design matrix file.", "run1.vtc run2.vtc run3.vtc"},
+    {"FolderForList", [](Study& s) { s.makeFolder("file-list.txt"); }, 1,
+     "the file list file-list.txt cannot be read: cannot read the file: Is a directory",
+     "Unable to open the file list: file-list.txt", ""},
+    {"FolderForProtocol", [](Study& s) { s.makeFolder("run2.prt"); }, 1, "the protocol run2.prt is not found",
+     "", oneBroken},
+    {"FolderForVtc", [](Study& s) { s.makeFolder("run2.vtc"); }, 1,
+     "cannot link run2.vtc: it is a folder, not a file", "", oneBroken},
+    {"FolderForMotionFile", [](Study& s) { s.makeFolder("run1_3DMC.sdm"); }, 1,
+     "the confound file run1_3DMC.sdm cannot be read: cannot read the file: Is a directory",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+
+    // Files of binary garbage.
+    {"GarbageList", [](Study& s) { s.write("file-list.txt", garbage(4096, 1)); }, 1, "names no protocol", "",
+     ""},
+    {"GarbageProtocol", [](Study& s) { s.write("run2.prt", garbage(2048, 2)); }, 1,
+     "run2.prt, line 2: expected a header line \"Key: value\", found \"\\xB1\\xC4\\xE6\\x0D\\x1E", "", oneBroken},
+    {"GarbageVtc", [](Study& s) { s.write("run2.vtc", garbage(192062, 3)); }, 1, "cannot link run2.vtc: ", "",
+     oneBroken},
+    {"GarbageMotionFile", [](Study& s) { s.write("run2_3DMC.sdm", garbage(9107, 4)); }, 1, "run2_3DMC.sdm",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"GarbageHeartRateFile", [](Study& s) { s.write("run1_HR.rtc", garbage(3049, 5)); }, 1, "run1_HR.rtc",
+     "Problem with reading *.rtc file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+
+    // Line ends and separators of other writers read the same.
+    {"ListWithCrlfAndTabs",
+     [](Study& s) {
+         s.write("file-list.txt",
+                 "3\r\nrun1.prt\trun1.vtc\r\n\trun1_3DMC.sdm\t\trun1_HR.rtc run1_RVT.sdm\r\nrun2.prt\r\n"
+                 "run2.vtc\r\nrun2_3DMC.sdm\r\nrun2_RVT.sdm\r\nrun3.prt\r\nrun3.vtc\r\n");
+     },
+     0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ProtocolWithCrlfAndTabs",
+     [](Study& s) {
+         std::string text = readFile(s.at("run1.prt")), converted;
+         for (char c : text) converted += c == '\n' ? std::string("\r\n") : c == ' ' ? std::string("\t") : std::string(1, c);
+         s.write("run1.prt", converted);
+     },
+     0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ConfoundFileWithCrlfAndTabs",
+     [](Study& s) {
+         std::string text = readFile(s.at("run1_RVT.sdm")), converted;
+         for (char c : text) converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+         s.write("run1_RVT.sdm", converted);
+     },
+     0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+
+    // Paths out of the ordinary.
+    {"NonAsciiPaths",
+     [](Study& s) {
+         // A folder with a no-break space (no white space to the list) and names in three scripts.
+         const std::string folder = "Studie\xC2\xA0\xC3\xBC", stem = "l\xC3\xA4uf_\xE7\xA0\x94";
+         fs::create_directory(s.at(folder));
+         for (const char* suffix : {".prt", ".vtc", "_3DMC.sdm"})
+             fs::rename(s.at(std::string("run1") + suffix), s.at(folder) / (stem + suffix));
+         s.write("file-list.txt", "1\n" + folder + "/" + stem + ".prt\n" + folder + "/" + stem + ".vtc\n" + folder +
+                                      "/" + stem + "_3DMC.sdm\n");
+     },
+     0, "all 1 protocol(s) converted", "", "Studie\xC2\xA0\xC3\xBC/l\xC3\xA4uf_\xE7\xA0\x94.vtc"},
+    {"NamesNotInUtf8",
+     [](Study& s) {
+         fs::rename(s.at("run3.prt"), s.at("r\xE9sultat.prt"));
+         fs::rename(s.at("run3.vtc"), s.at("r\xE9sultat.vtc"));
+         s.write("file-list.txt", "1 r\xE9sultat.prt r\xE9sultat.vtc");
+     },
+     0, "all 1 protocol(s) converted", "", "r\xE9sultat.vtc"},
+    {"ListTokenOf10000Characters",
+     [](Study& s) { s.replace("file-list.txt", "run2_RVT.sdm", "run2_RVT" + std::string(9988, 'x') + ".sdm"); }, 1,
+     "the file list file-list.txt holds an entry of 10000 characters; the plugin takes at most 511 and refuses the list",
+     "File name longer than 511 characters in the file list, the list is not processed", ""},
+    {"VtcPathLongerThanTheSystemAllows",
+     [](Study& s) { s.replace("file-list.txt", "run2.vtc", std::string(300, 'v') + ".vtc"); }, 1,
+     "cannot open the file for reading: File name too long", "", "run1.vtc run3.vtc"},
+    {"ConfoundPathLongerThanTheSystemAllows",
+     [](Study& s) { s.replace("file-list.txt", "run1_HR.rtc", std::string(400, 'h') + "_HR.rtc"); }, 1,
+     "_HR.rtc cannot be read: cannot open the file: File name too long", "Unable to open the design matrix file.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"ListPathLongerThanADialogHolds",
+     [](Study& s) { s.arguments[1] = std::string(600, 'l') + ".txt"; }, 2,
+     "the --list path is longer than the 511 characters a file dialog returns", "", ""},
+    {"LogPathLongerThanTheSystemAllows",
+     [](Study& s) { s.arguments.insert(s.arguments.end(), {"--log", std::string(5000, 'g') + ".log"}); }, 2,
+     "cannot open the log file", "", ""},
+
+    // Counts that are negative, huge or wrong.
+    {"NegativeListCount", [](Study& s) { s.replace("file-list.txt", "3\n", "-3\n"); }, 0,
+     "all 3 protocol(s) converted", "Warning: not all files have been properly read or classified.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"HugeListCount", [](Study& s) { s.replace("file-list.txt", "3\n", "99999999999999999999\n"); }, 0,
+     "all 3 protocol(s) converted", "Number of PRT-VTC pairs: 2147483647", "run1.vtc run2.vtc run3.vtc"},
+    {"WrongListCount", [](Study& s) { s.replace("file-list.txt", "3\n", "5\n"); }, 0,
+     "all 3 protocol(s) converted", "Warning: not all files have been properly read or classified.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"NegativeDataPointsInConfoundFile",
+     [](Study& s) { s.replace("run2_RVT.sdm", "NrOfDataPoints:          120", "NrOfDataPoints:          -120"); }, 1,
+     "the confound file run2_RVT.sdm cannot be used (the header declares a negative count)",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"HugePredictorCountInConfoundFile",
+     [](Study& s) { s.replace("run1_HR.rtc", "NrOfPredictors:  2", "NrOfPredictors:  2147483647"); }, 1,
+     "the confound file run1_HR.rtc cannot be used (the header declares 2147483647 predictors and 150 data points, "
+     "more than the file holds)",
+     "Problem with reading *.rtc file. Please check results.",
+     "run1.vtc run2.vtc run3.vtc"},
+    {"LowestPredictorCountWithConstant",
+     [](Study& s) { s.replace("run1_RVT.sdm", "NrOfPredictors:          3", "NrOfPredictors:          -2147483648"); },
+     1, "the confound file run1_RVT.sdm cannot be used (the header declares a negative count)",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"MoreDataPointsThanTheConfoundFileHolds",
+     [](Study& s) { s.replace("run1_3DMC.sdm", "NrOfDataPoints:          150", "NrOfDataPoints:          1500"); },
+     1, "the confound file run1_3DMC.sdm cannot be used (line 160: expected value 1 of data point 151 of 1500)",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"TruncatedConfoundFile", [](Study& s) { s.truncate("run2_RVT.sdm", 2000); }, 1,
+     "the confound file run2_RVT.sdm cannot be used (line ",
+     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+    {"HugeConditionCount", [](Study& s) { s.replace("run2.prt", "NrOfConditions:     3", "NrOfConditions:     2147483647"); },
+     1, "found the end of the file", "", oneBroken},
+    {"NegativeIntervalCount", [](Study& s) { s.replace("run2.prt", "Objects\r\n0\r\n", "Objects\r\n-1\r\n"); }, 1,
+     "the number of intervals of condition \"Objects\" (an integer of 0 or more)", "", oneBroken},
+
+    // VTCs that are cut short or promise more than they hold.
+    {"VtcCutInsideItsHeader", [](Study& s) { s.truncate("run2.vtc", 20); }, 1,
+     "cannot link run2.vtc: the file ends inside the VTC header", "", oneBroken},
+    {"VtcCutInsideItsData", [](Study& s) { s.truncate("run2.vtc", 100000); }, 1,
+     "cannot link run2.vtc: the file holds 100000 bytes but its header promises", "", oneBroken},
+    {"VtcHeaderPromisingMoreVolumes", [](Study& s) { s.setVolumes("run2.vtc", 32767); }, 1,
+     "but its header promises", "", oneBroken},
+    {"VtcWithNegativeVolumes", [](Study& s) { s.setVolumes("run2.vtc", -5); }, 1,
+     "the number of volumes is -5; it must be positive", "", oneBroken},
+    {"VtcOfAnotherVersion",
+     [](Study& s) { s.changeVtcHeader("run2.vtc", [](morvane::VtcFileHeader& h) { h.version = 4; }); }, 1,
+     "VTC file version 4 is not supported", "", oneBroken},
+    {"VtcWithNegativeProtocolCount",
+     [](Study& s) {
+         std::string bytes = readFile(s.at("run3.vtc"));  // version 3, which counts its protocols
+         const auto count = bytes.find('\0', 2) + 1;     // after the version and the source name
+         bytes[count] = '\xFF';
+         bytes[count + 1] = '\xFF';
+         s.write("run3.vtc", bytes);
+     },
+     1, "cannot link run3.vtc: the header declares a negative number of linked protocols (-1)", "",
+     "run1.vtc run2.vtc"},
+    {"VtcWithZeroTr",
+     [](Study& s) { s.changeVtcHeader("run2.vtc", [](morvane::VtcFileHeader& h) { h.repetitionTimeMs = 0.0f; }); },
+     1, "the TR is 0 ms; it must be a positive number", "", oneBroken},
+    {"VtcWithNegativeTr",
+     [](Study& s) { s.changeVtcHeader("run2.vtc", [](morvane::VtcFileHeader& h) { h.repetitionTimeMs = -2000.0f; }); },
+     1, "the TR is -2000 ms", "", oneBroken},
+    {"VtcWithTrNotANumber",
+     [](Study& s) { s.changeVtcHeader("run2.vtc", [](morvane::VtcFileHeader& h) { h.repetitionTimeMs = std::nanf(""); }); },
+     1, "it must be a positive number", "", oneBroken},
+
+    // Protocols with unusual intervals.
+    {"NegativeInterval", [](Study& s) { s.replace("run1.prt", "   1   10", "  -9   -1"); }, 0,
+     "condition \"Rest\", interval 1 (-9 to -1 volumes) reaches beyond the run", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ReversedInterval", [](Study& s) { s.replace("run2.prt", "60000\t61000", "61000\t60000"); }, 1,
+     "an interval whose end is not before its start", "", oneBroken},
+    {"IntervalBeyondTheRun", [](Study& s) { s.replace("run1.prt", " 141  150", " 141  400"); }, 0,
+     "reaches beyond the run (volumes 1 to 150); it is clipped", "", "run1.vtc run2.vtc run3.vtc"},
+    {"LowestPossibleIntervalStart", [](Study& s) { s.replace("run1.prt", "   1   10", "-2147483648 10"); }, 0,
+     "(-2147483648 to 10 volumes) reaches beyond the run", "", "run1.vtc run2.vtc run3.vtc"},
+    {"HighestPossibleIntervalEnd", [](Study& s) { s.replace("run2.prt", "250000\t252500", "250000\t2147483647"); },
+     0, "(250000 to 2147483647 ms) reaches beyond the run", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ZeroLengthEvents",
+     [](Study& s) {
+         s.replace("run2.prt", "20000\t22000", "20000\t20000");
+         s.replace("run2.prt", "0\t9999", "0\t0");
+     },
+     0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+    {"MissingColourLine", [](Study& s) { s.replace("run3.prt", "Color: 0 180 255\n", ""); }, 1,
+     "the colour line \"Color: R G B\" of condition \"Objects in LVF\"", "", "run1.vtc run2.vtc"},
+    {"ColourOutOfRange", [](Study& s) { s.replace("run3.prt", "Color: 0 180 255", "Color: 0 180 256"); }, 1,
+     "the colour line", "", "run1.vtc run2.vtc"},
+
+    // Where the outputs cannot be written.
+    {"ReadOnlyOutputFolder", [](Study& s) { s.readOnlyFolder = true; }, 1,
+     "cannot save the design matrix run1_run1.sdm: cannot create the temporary file", "", ""},
+    {"FullDiskForEverySave", [](Study& s) { s.fileSizeLimit = 1000; }, 1,
+     "cannot save the design matrix run1_run1.sdm: cannot write: File too large", "", ""},
+    {"FullDiskForTheVtcs", [](Study& s) { s.fileSizeLimit = 60000; }, 1,
+     "cannot save run1.vtc: cannot copy the data: File too large", "", ""},
+
+    // A list of 10,000 entries: the study's three groups and 4,994 more that name missing files.
+    {"ListOf10000Entries",
+     [](Study& s) {
+         std::string list = readFile(s.at("file-list.txt"));
+         for (int i = 0; i < 4994; ++i) list += "missing" + std::to_string(i) + ".prt missing" + std::to_string(i) + ".vtc\n";
+         s.write("file-list.txt", list);
+     },
+     1, "4994 of 4997 protocol(s) failed", "", "run1.vtc run2.vtc run3.vtc"},
+};
+
+std::set<std::string> words(const std::string& text) {
+    std::set<std::string> result;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) result.insert(word);
+    return result;
+}
+
+std::map<std::string, std::string> filesIn(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::error_code ignored;
+        const auto perms = fs::status(entry.path(), ignored).permissions();
+        // Unreadable inputs are compared by their permissions: root could read them, but
+        // the run could not, so they cannot have changed through it.
+        files[fs::relative(entry.path(), folder).string()] =
+            perms == fs::perms::none ? std::string("<unreadable>") : readFile(entry.path());
+    }
+    return files;
+}
+
+std::string vtcData(const std::string& bytes, std::vector<std::string>* protocols = nullptr) {
+    std::istringstream in(bytes);
+    auto header = morvane::parseVtcHeader(in);
+    if (!header) return "<no header: " + header.error + ">";
+    if (protocols != nullptr) *protocols = header.value->protocolNames;
+    return bytes.substr(header.value->headerLength);
+}
+
+class BadInput : public ::testing::TestWithParam<BadInputCase> {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "morvane-bad-input-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        scratch = pattern;
+        study.folder = scratch / "study";
+        fs::copy(EXAMPLE_STUDY, study.folder, fs::copy_options::recursive);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch, ignored))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::permissions(study.folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(scratch, ignored);
+    }
+
+    // Opens the study to the other user: it may read everything (but what the case made
+    // unreadable) and write in the folder (unless the case made it read-only).
+    void openToOtherUser() {
+        fs::permissions(scratch, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+        for (const auto& entry : fs::recursive_directory_iterator(study.folder)) {
+            if (entry.is_directory())
+                fs::permissions(entry.path(), fs::perms::all);
+            else if (fs::status(entry.path()).permissions() != fs::perms::none)
+                fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                                  fs::perms::others_read);
+        }
+        fs::permissions(study.folder, study.readOnlyFolder ? fs::perms::owner_read | fs::perms::owner_exec |
+                                                                 fs::perms::group_read | fs::perms::group_exec |
+                                                                 fs::perms::others_read | fs::perms::others_exec
+                                                           : fs::perms::all);
+    }
+
+    fs::path scratch;
+    Study study;
+};
+
+TEST_P(BadInput, EndsWithItsStatusAndMessageAndChangesNoInput) {
+    const BadInputCase& c = GetParam();
+    c.prepare(study);
+
+    hardening::ProcessOptions options;
+    options.command = {MORVANE_PROGRAM};
+    options.command.insert(options.command.end(), study.arguments.begin(), study.arguments.end());
+    options.folder = study.folder.string();
+    options.fileSizeLimit = study.fileSizeLimit;
+    if (study.unprivileged || study.readOnlyFolder) {
+        if (::geteuid() == 0) {
+            if (!hardening::canRunAsOtherUser()) GTEST_SKIP() << "running as root without a way to become another user";
+            options.user = hardening::unprivilegedUser;
+        }
+        openToOtherUser();
+    }
+
+    const std::map<std::string, std::string> before = filesIn(study.folder);
+    const ProcessResult run = hardening::runProcess(options);
+    const std::string what = hardening::describe(run);
+    if (std::getenv("BAD_INPUT_SHOW") != nullptr) std::cout << "=== " << c.name << "\n" << what << "\n";
+
+    ASSERT_TRUE(run.started) << what;
+    EXPECT_FALSE(run.timedOut) << what;
+    EXPECT_EQ(run.signal, 0) << what;
+    EXPECT_EQ(hardening::sanitizerReport(run.err), "") << what;
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << what;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << "message: " << c.message << "\n" << what;
+    EXPECT_NE(run.out.find(c.logLine), std::string::npos) << "log line: " << c.logLine << "\n" << what;
+
+    const std::set<std::string> saved = words(c.savedVtcs);
+    const std::map<std::string, std::string> after = filesIn(study.folder);
+    for (const auto& [name, content] : before) {
+        const auto now = after.find(name);
+        ASSERT_NE(now, after.end()) << name << " went missing\n" << what;
+        if (!saved.count(name)) {
+            EXPECT_TRUE(now->second == content) << name << " changed\n" << what;
+            continue;
+        }
+        std::vector<std::string> protocols;
+        EXPECT_TRUE(vtcData(now->second, &protocols) == vtcData(content)) << name << ": its data changed\n" << what;
+        ASSERT_EQ(protocols.size(), 1u) << name << " was not saved with its protocol\n" << what;
+        EXPECT_TRUE(protocols[0].size() > 4 && protocols[0].substr(protocols[0].size() - 4) == ".prt") << protocols[0];
+    }
+    for (const std::string& name : saved) EXPECT_TRUE(before.count(name)) << name << " is no input of the case";
+    for (const auto& [name, content] : after)
+        EXPECT_EQ(name.find(".morvane-"), std::string::npos) << "temporary file left behind: " << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Morvane, BadInput, ::testing::ValuesIn(cases),
+                         [](const ::testing::TestParamInfo<BadInputCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
