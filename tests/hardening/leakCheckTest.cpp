@@ -1,0 +1,91 @@
+// morvane end to end, checked for leaks and memory errors: under valgrind in the normal
+// build, under LeakSanitizer (which the sanitizer build links into every program) there.
+// The runs take the successful path and the paths of failure, which leak more easily.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/hardening/morvaneProcess.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORVEL_LEAK_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEL_LEAK_SANITIZER 1
+#endif
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct LeakCase {
+    const char* name;
+    void (*breakStudy)(const fs::path& folder);
+    std::vector<std::string> arguments;
+    int exitStatus;
+};
+
+void append(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::app | std::ios::binary) << text; }
+
+const std::vector<std::string> answers = {"--list", "file-list.txt", "--hrf", "two-gamma", "--value", "1",
+                                          "--skip-first", "yes", "--z-transform", "yes", "--vmr", "anatomy.vmr"};
+
+const LeakCase cases[] = {
+    {"ExampleStudy", [](const fs::path&) {}, answers, 0},
+    {"EveryGroupBroken",
+     [](const fs::path& folder) {
+         fs::remove(folder / "run1_HR.rtc");                          // a confound file missing
+         fs::resize_file(folder / "run2_RVT.sdm", 3000);              // one cut short
+         std::ofstream(folder / "run3.prt", std::ios::binary) << "FileVersion: 2\nNrOfConditions: 9\n";
+         append(folder / "file-list.txt", "run4.prt run4.vtc\n");     // a group whose files are missing
+     },
+     answers, 1},
+    {"ListRefusedForAnOverlongEntry",
+     [](const fs::path& folder) { append(folder / "file-list.txt", std::string(2000, 'x') + ".prt\n"); }, answers, 1},
+    {"UsageError", [](const fs::path&) {}, {"--hrf", "three-gamma"}, 2},
+};
+
+class LeakCheck : public ::testing::TestWithParam<LeakCase> {};
+
+TEST_P(LeakCheck, MorvaneEndsWithoutLeaksOrMemoryErrors) {
+    const LeakCase& c = GetParam();
+    std::string pattern = (fs::temp_directory_path() / "morvane-leak-check-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path folder = pattern;
+    fs::copy(EXAMPLE_STUDY, folder, fs::copy_options::recursive);
+    c.breakStudy(folder);
+
+    hardening::ProcessOptions options;
+    options.folder = folder.string();
+#if defined(QUORVEL_LEAK_SANITIZER)
+    options.command = {MORVANE_PROGRAM};
+#else
+    const std::string valgrind = VALGRIND_PROGRAM;
+    if (valgrind.empty() || ::access(valgrind.c_str(), X_OK) != 0) {
+        fs::remove_all(folder);
+        GTEST_SKIP() << "valgrind was not found when the tests were configured";
+    }
+    // Memory errors and leaks of every kind that counts end the run with status 99.
+    options.command = {valgrind, "--leak-check=full", "--errors-for-leak-kinds=definite,indirect,possible",
+                       "--show-leak-kinds=definite,indirect,possible", "--error-exitcode=99", MORVANE_PROGRAM};
+#endif
+    options.command.insert(options.command.end(), c.arguments.begin(), c.arguments.end());
+    const hardening::ProcessResult run = hardening::runProcess(options);
+    fs::remove_all(folder);
+
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << hardening::describe(run);
+    EXPECT_EQ(hardening::sanitizerReport(run.err), "") << hardening::describe(run);
+#if !defined(QUORVEL_LEAK_SANITIZER)
+    EXPECT_NE(run.err.find("ERROR SUMMARY: 0 errors"), std::string::npos) << run.err;
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Morvane, LeakCheck, ::testing::ValuesIn(cases),
+                         [](const ::testing::TestParamInfo<LeakCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
