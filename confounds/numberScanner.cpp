@@ -1,5 +1,6 @@
 #include "confounds/numberScanner.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <limits>
@@ -104,42 +105,31 @@ ScanResult scanDouble(const char* first, const char* last, bool more, double& va
     const bool negative = p != last && *p == '-';
     if (p != last && (*p == '+' || *p == '-')) ++p;
 
-    // The digits as they come, for the quick conversion: up to 19 significant ones, and the
-    // count of those after the point.
+    // The digits as they come, for the quick conversion: leading zeros carry nothing, the
+    // significant digits go into the mantissa, and their count tells whether it still holds
+    // them all (at most 19). The loops test one character at a time and nothing else.
     std::uint64_t mantissa = 0;
-    int kept = 0;
-    int decimals = 0;
-    bool tooManyDigits = false;
     const char* integerStart = p;
-    for (; p != last && isDigit(*p); ++p) {
-        const unsigned digit = static_cast<unsigned>(*p - '0');
-        if (kept < mostMantissaDigits) {
-            if (mantissa != 0 || digit != 0) {
-                mantissa = mantissa * 10 + digit;
-                ++kept;
-            }
-        } else {
-            tooManyDigits = true;
-        }
-    }
+    while (p != last && *p == '0') ++p;
+    const char* significantStart = p;
+    for (; p != last && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    long long significant = p - significantStart;
     bool mantissaDigits = p != integerStart;
+    int decimals = 0;
     if (p != last && *p == '.') {
         ++p;
         const char* fractionStart = p;
-        for (; p != last && isDigit(*p); ++p) {
-            const unsigned digit = static_cast<unsigned>(*p - '0');
-            if (kept < mostMantissaDigits) {
-                if (mantissa != 0 || digit != 0) {
-                    mantissa = mantissa * 10 + digit;
-                    ++kept;
-                }
-                ++decimals;
-            } else {
-                tooManyDigits = true;
-            }
-        }
+        if (significant == 0)
+            while (p != last && *p == '0') ++p;
+        const char* fractionDigits = p;
+        for (; p != last && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        significant += p - fractionDigits;
+        // Every digit after the point counts against the exponent, zeros before the first
+        // significant one included; beyond 19 digits the quick way is not taken anyway.
+        decimals = static_cast<int>(std::min<long long>(p - fractionStart, 1000));
         mantissaDigits = mantissaDigits || p != fractionStart;
     }
+    const bool tooManyDigits = significant > mostMantissaDigits;
     // An exponent only after a digit; then it needs digits of its own.
     bool exponentComplete = true;
     int exponentValue = 0;

@@ -43,8 +43,13 @@ bool TokenReader::loadMore() {
 
 bool TokenReader::skipSpace() {
     for (;;) {
-        while (position_ != end_ && isStreamSpace(data_[position_])) ++position_;
-        if (position_ != end_) return true;
+        // Locals, so that the loop need not store the position after every character.
+        const char* const data = data_;
+        std::size_t position = position_;
+        const std::size_t end = end_;
+        while (position != end && isStreamSpace(data[position])) ++position;
+        position_ = position;
+        if (position != end) return true;
         if (!loadMore()) return false;
     }
 }
