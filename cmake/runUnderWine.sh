@@ -1,9 +1,9 @@
 #!/bin/sh
 # Runs one Windows program under wine, as CTest's emulator for cross builds:
 #   runUnderWine.sh <wine prefix> <program.exe> [arguments...]
-# The prefix is made on first use (once, under a lock, as tests run in parallel), a
-# wineserver stays up between the programs of a test run, and wine's own diagnostics are
-# off. Exits with 77, which the tests count as skipped, when wine is not installed.
+# The prefix is made on first use, a wineserver stays up between the programs of a test run,
+# and wine's own diagnostics are off. Exits with 77, which the tests count as skipped, when
+# wine is not installed.
 set -eu
 
 if [ $# -lt 2 ]; then
@@ -24,23 +24,24 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
-# The wineserver is kept up for a minute after the last program ends, so that each program
-# starts in a fraction of a second; it exits by itself. Starting it fails harmlessly when
-# one is already running.
-if [ ! -f "$prefix/.quorvel-ready" ]; then
-  mkdir -p "$(dirname "$prefix")"
-  (
-    flock 9
-    if [ ! -f "$prefix/.quorvel-ready" ]; then
-      rm -rf "$prefix"
-      mkdir -p "$prefix"
-      # Neither may hold on to the lock: the server outlives this script.
-      wineserver -p60 >/dev/null 2>&1 9>&- || true
-      wineboot --init >/dev/null 2>&1 9>&-
-      touch "$prefix/.quorvel-ready"
-    fi
-  ) 9>"$prefix.lock"
-fi
-wineserver -p60 >/dev/null 2>&1 || true
+# Under a lock, as tests run in parallel: the prefix is made once, and a wineserver is
+# started with wine's background processes. The server stays up for a minute after the last
+# program ends, so that each program starts in a fraction of a second, and then exits by
+# itself. The background processes are started here, apart from any program, because they
+# keep the output of the program that starts them open as long as they run, and CTest would
+# wait for that. None of them may hold on to the lock.
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [ ! -f "$prefix/.quorvel-ready" ]; then
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    wineserver -p60 >/dev/null 2>&1 9>&- || true
+    wineboot --init </dev/null >/dev/null 2>&1 9>&-
+    touch "$prefix/.quorvel-ready"
+  elif wineserver -p60 >/dev/null 2>&1 9>&-; then
+    wineboot </dev/null >/dev/null 2>&1 9>&-
+  fi
+) 9>"$prefix.lock"
 
 exec wine "$@"
