@@ -12,6 +12,7 @@
 #include "headless/atomicReplace.h"
 #include "headless/fileDescriptor.h"
 #include "headless/fileList.h"
+#include "headless/openForReading.h"
 #include "headless/textFormat.h"
 
 namespace morvane {
@@ -53,6 +54,7 @@ std::vector<FileStamp> sdmFilesBeside(const std::string& path) {
 
 }  // namespace
 
+#if !defined(_WIN32)  // Windows: fileStampWindows.cpp
 std::optional<FileStamp> stampOf(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return std::nullopt;
@@ -64,6 +66,7 @@ std::optional<FileStamp> stampOf(const std::string& path) {
     stamp.size = static_cast<long long>(status.st_size);
     return stamp;
 }
+#endif
 
 void LogPane::entry(std::string_view text) {
     out_ << text << '\n' << std::flush;
@@ -296,7 +299,7 @@ int HostSession::saveVtc(const char* pathText) {
         problem("cannot save " + destination + ": " + vtc_->path + ": " + current.error);
         return 0;
     }
-    const FileDescriptor source(::open(vtc_->path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor source(openForReading(vtc_->path));
     if (!source.valid()) {
         problem("cannot save " + destination + ": cannot open " + vtc_->path + ": " + std::strerror(errno));
         return 0;
@@ -306,6 +309,8 @@ int HostSession::saveVtc(const char* pathText) {
     const std::string failure = replaceFileAtomically(destination, [&](int fd) {
         std::string why = writeAll(fd, headerBytes.data(), headerBytes.size());
         if (why.empty()) why = copyFileTail(source.get(), static_cast<off_t>(current.value->headerLength), fd);
+        // Windows replaces no file that is still open.
+        source.close();
         return why;
     });
     if (!failure.empty()) {

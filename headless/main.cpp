@@ -85,7 +85,7 @@ int run(int argc, char** argv) {
     const std::string pluginPath = settings.pluginPath.value_or(joinPath(programFolder(), pluginFileName));
     ParseResult<PluginModule> module = loadPluginModule(pluginPath);
     if (!module) return fail(exitPluginRefused, module.error);
-    std::unique_ptr<MNZRPluginInterface> plugin(module.value->createPlugin());
+    PluginObject plugin(module.value->createPlugin());
     if (!plugin) return fail(exitPluginRefused, "the plugin's createPlugin gave no object");
     if (!plugin->initPlugin())
         return fail(exitPluginRefused, "the plugin refused to start (its initialisation failed)");

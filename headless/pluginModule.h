@@ -10,9 +10,20 @@
 // name fixes the slots: destructor, execute, initPlugin.
 class MNZRPluginInterface {
 public:
+#if defined(__MINGW32__)
+    // The module is laid out for hosts built with Microsoft's compiler: slot 0 is a deleting
+    // destructor that takes flags (bit 0: free the memory), where GCC would give a virtual
+    // destructor two slots.
+    virtual void* deletingDestructor(unsigned int flags) = 0;
+#else
     virtual ~MNZRPluginInterface() = default;
+#endif
     virtual bool execute() = 0;
     virtual bool initPlugin() = 0;
+#if defined(__MINGW32__)
+protected:
+    ~MNZRPluginInterface() = default;
+#endif
 };
 
 namespace morvane {
@@ -23,8 +34,24 @@ struct PluginModule {
     const char* (*getPluginName)() = nullptr;
 };
 
+// Destroys a plugin object through its interface, so that the module frees it.
+struct PluginObjectDeleter {
+    void operator()(MNZRPluginInterface* plugin) const {
+#if defined(__MINGW32__)
+        plugin->deletingDestructor(1);
+#else
+        delete plugin;
+#endif
+    }
+};
+using PluginObject = std::unique_ptr<MNZRPluginInterface, PluginObjectDeleter>;
+
 // The module's file name beside the program.
+#if defined(_WIN32)
+inline constexpr const char* pluginFileName = "quorvel.dll";
+#else
 inline constexpr const char* pluginFileName = "quorvel.so";
+#endif
 
 // The folder of the running program.
 std::string programFolder();

@@ -71,20 +71,27 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Windows separates the parts of a path with backslashes as well as slashes.
+#if defined(_WIN32)
+constexpr const char* pathSeparators = "/\\";
+#else
+constexpr const char* pathSeparators = "/";
+#endif
+
 std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(pathSeparators);
     if (slash == std::string::npos) return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
 std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(pathSeparators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
-    if (folder.back() == '/') return folder + name;
+    if (std::string_view(pathSeparators).find(folder.back()) != std::string_view::npos) return folder + name;
     return folder + "/" + name;
 }
 

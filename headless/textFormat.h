@@ -6,7 +6,10 @@
 
 namespace morvane {
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__) && !defined(__clang__)
+// MinGW's C++ runtime formats with its own C99 printf, not Microsoft's.
+__attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
 std::string formatText(const char* format, ...);

@@ -1,19 +1,18 @@
 #include "headless/wholeFile.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "headless/fileDescriptor.h"
+#include "headless/openForReading.h"
 
 namespace morvane {
 
 ParseResult<std::string> readWholeFile(const std::string& path) {
     // The system's own calls, so that the reason (missing, not permitted, a folder, a name
     // too long) reaches the message; a stream opens a folder and reads it as empty.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(openForReading(path));
     if (!file.valid()) return ParseResult<std::string>::failure(std::string("cannot open the file: ") + std::strerror(errno));
     std::string content;
     std::vector<char> buffer(1 << 16);
