@@ -156,12 +156,21 @@ bool sixDigits(double magnitude, std::uint32_t& digits, int& decimalExponent) {
     return true;
 }
 
+// "00" to "99", so that six digits take three look-ups instead of six divisions.
+constexpr char digitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The digits go out in fixed blocks of eight that may run past the text's end; the longest
+// text is 13 characters before its exponent, so they stay well inside the room the caller
+// gives for the longest text.
 char* writeGeneralFast(char* out, bool negative, std::uint32_t digits, int decimalExponent) {
-    char six[6];
-    for (int i = 5; i >= 0; --i) {
-        six[i] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-    }
+    static_assert(longestDefaultNotation >= 24);
+    char six[16] = {};
+    std::memcpy(six, digitPairs + 2 * (digits / 10000), 2);
+    std::memcpy(six + 2, digitPairs + 2 * (digits / 100 % 100), 2);
+    std::memcpy(six + 4, digitPairs + 2 * (digits % 100), 2);
     int significant = 6;
     while (significant > 1 && six[significant - 1] == '0') --significant;
 
@@ -170,22 +179,25 @@ char* writeGeneralFast(char* out, bool negative, std::uint32_t digits, int decim
     if (decimalExponent >= -4 && decimalExponent < 6) {
         if (decimalExponent >= 0) {
             const int integerDigits = decimalExponent + 1;
-            for (int i = 0; i < integerDigits; ++i) out[length++] = six[i];
+            std::memcpy(out + length, six, 8);
+            length += static_cast<std::size_t>(integerDigits);
             if (significant > integerDigits) {
                 out[length++] = '.';
-                for (int i = integerDigits; i < significant; ++i) out[length++] = six[i];
+                std::memcpy(out + length, six + integerDigits, 8);
+                length += static_cast<std::size_t>(significant - integerDigits);
             }
         } else {
-            out[length++] = '0';
-            out[length++] = '.';
-            for (int i = -1; i > decimalExponent; --i) out[length++] = '0';
-            for (int i = 0; i < significant; ++i) out[length++] = six[i];
+            std::memcpy(out + length, "0.000000", 8);
+            length += static_cast<std::size_t>(1 - decimalExponent);
+            std::memcpy(out + length, six, 8);
+            length += static_cast<std::size_t>(significant);
         }
     } else {
         out[length++] = six[0];
         if (significant > 1) {
             out[length++] = '.';
-            for (int i = 1; i < significant; ++i) out[length++] = six[i];
+            std::memcpy(out + length, six + 1, 8);
+            length += static_cast<std::size_t>(significant - 1);
         }
         out[length++] = 'e';
         out[length++] = decimalExponent < 0 ? '-' : '+';

@@ -1,8 +1,10 @@
 #include "confounds/numberScanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -75,6 +77,39 @@ bool convertQuickly(std::uint64_t mantissa, int decimalExponent, bool negative, 
 #endif
 }
 
+// Fractions mostly have six or more digits: eight bytes at a time tell how many of them are
+// digits and give their value, with a few multiplications instead of a step per digit. Where
+// fewer than eight bytes are left, or on other byte orders, the caller's loop does it all.
+constexpr std::uint64_t powersOfTenUpToEight[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+void gatherEightDigitsAtATime(const char*& p, const char* last, std::uint64_t& mantissa) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    while (last - p >= 8) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, p, sizeof chunk);
+        // Each byte's digit value; a byte that is no digit gets its high bit set in the mask
+        // (a carry out of such a byte only disturbs the bytes after it).
+        const std::uint64_t values = chunk ^ 0x3030303030303030ULL;
+        const std::uint64_t notDigits = (values | (values + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
+        const int count = notDigits == 0 ? 8 : std::countr_zero(notDigits) / 8;
+        if (count == 0) return;
+        // The digits moved to the top, zeros (leading zeros of the number) below them; then
+        // pairs, fours and eights combined.
+        std::uint64_t digits = count == 8 ? values : values << (8 * (8 - count));
+        digits = digits * 10 + (digits >> 8);
+        digits = (((digits & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+                  (((digits >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >> 32;
+        mantissa = mantissa * powersOfTenUpToEight[count] + digits;
+        p += count;
+        if (count < 8) return;
+    }
+#else
+    (void)p;
+    (void)last;
+    (void)mantissa;
+#endif
+}
+
 }  // namespace
 
 // Every scan below reads as if the text ended at `last`; when it stops there and more text
@@ -122,6 +157,7 @@ ScanResult scanDouble(const char* first, const char* last, bool more, double& va
         if (significant == 0)
             while (p != last && *p == '0') ++p;
         const char* fractionDigits = p;
+        gatherEightDigitsAtATime(p, last, mantissa);
         for (; p != last && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
         significant += p - fractionDigits;
         // Every digit after the point counts against the exponent, zeros before the first
