@@ -1,6 +1,8 @@
 #include "headless/sdmFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 
 #include "headless/textFormat.h"
@@ -48,6 +50,15 @@ public:
         skipSpace();
         if (position_ >= text_.size()) return false;
         const char* begin = text_.c_str() + position_;
+        // from_chars reads the usual forms quickly and rounds as strtod does; strtod keeps
+        // deciding the others: a '+' sign, hexadecimal, magnitudes beyond the range.
+        double quick = 0.0;
+        const std::from_chars_result read = std::from_chars(begin, text_.c_str() + text_.size(), quick);
+        if (read.ec == std::errc() && *begin != '+' && *read.ptr != 'x' && *read.ptr != 'X') {
+            out = quick;
+            position_ += static_cast<std::size_t>(read.ptr - begin);
+            return true;
+        }
         char* end = nullptr;
         out = std::strtod(begin, &end);
         if (end == begin) return false;
@@ -123,10 +134,16 @@ ParseResult<SdmContent> parseColoursNamesAndValues(Scanner& scanner, std::size_t
     return ParseResult<SdmContent>::success(std::move(content));
 }
 
-std::string formatValue(double value) {
-    std::string text = formatText("%.6g", value);
-    if (text.size() < 12) return std::string(12 - text.size(), ' ') + text;
-    return " " + text;
+// A value in its 12-character field, or after one blank when its text fills the field. The
+// text is that of "%.6g" (to_chars with a precision is printf's conversion), without a
+// format string to interpret and a text to allocate for each of the many values.
+void appendValue(std::string& out, double value) {
+    char text[48];
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    const std::size_t length = static_cast<std::size_t>(written.ptr - text);
+    out.append(length < 12 ? 12 - length : 1, ' ');
+    out.append(text, length);
 }
 
 }  // namespace
@@ -149,8 +166,10 @@ std::string sdmText(const SdmContent& content) {
         out += "\"" + content.names[p] + "\"";
     }
     out += "\n";
+    out.reserve(out.size() + static_cast<std::size_t>(std::max(content.dataPoints, 0)) *
+                                 (static_cast<std::size_t>(content.predictorCount()) * 12 + 1));
     for (int row = 0; row < content.dataPoints; ++row) {
-        for (int p = 0; p < content.predictorCount(); ++p) out += formatValue(content.value(row, p));
+        for (int p = 0; p < content.predictorCount(); ++p) appendValue(out, content.value(row, p));
         out += "\n";
     }
     return out;

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace morvane {
 namespace {
 
@@ -95,6 +104,48 @@ TEST(SdmFile, ConfoundHeadersGiveTheirCounts) {
     EXPECT_EQ(rtc.value->predictorCount, 4);
     EXPECT_EQ(rtc.value->dataPoints, 147);
     EXPECT_FALSE(parseRtcHeader("FileVersion: 2\nType: DesignMatrix\nNrOfPredictors: x\n"));
+}
+
+// Values are written without printf and read without strtod where they can be; the texts
+// and the values must still be exactly theirs.
+TEST(SdmFile, ValuesAreThoseOfPrintfAndStrtod) {
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 1e-5, 9.999995e-5, 123456.5, 999999.5, 1e6, -1.23456e-300,
+                                  1e300, inf, -inf, std::numeric_limits<double>::quiet_NaN(),
+                                  std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max()};
+    std::mt19937_64 random(17);
+    std::uniform_real_distribution<float> predictor(-0.3f, 1.2f);
+    for (int i = 0; i < 2000; ++i) values.push_back(predictor(random));
+    SdmContent content;
+    content.dataPoints = static_cast<int>(values.size());
+    content.colors = {{1, 2, 3}};
+    content.names = {"Only"};
+    content.values = values;
+    const std::string text = sdmText(content);
+    std::string expected;
+    for (double value : values) {
+        char field[64];
+        std::snprintf(field, sizeof field, "%12.6g", value);
+        expected += std::string(field[0] == ' ' ? "" : " ") + field + "\n";
+    }
+    EXPECT_EQ(text.substr(text.find("\"Only\"\n") + 7), expected);
+
+    const std::vector<std::string> texts = {"+2.5",   "0x1A",      "-0X1p-2", "1e400", "-1e400", "1e-400", "4.9e-324",
+                                            "2e-320", "infinity",  "-inf",    "nan",   "0.0310625-0.000387509",
+                                            "1e5e3",  "123456789012345678901234567890.5e-10", "-.5", "5."};
+    for (const std::string& number : texts) {
+        const std::string sdm = "FileVersion: 1\nNrOfPredictors: 1\nNrOfDataPoints: 1\nIncludesConstant: 0\n"
+                                "FirstConfoundPredictor: 1\n1 2 3\n\"x\"\n" + number + "\n";
+        const auto parsed = parseSdm(sdm);
+        char* end = nullptr;
+        const double byStrtod = std::strtod(number.c_str(), &end);
+        const bool wholeText = *end == '\0';
+        ASSERT_EQ(static_cast<bool>(parsed), wholeText) << number;
+        if (!wholeText) continue;
+        const double read = parsed.value->value(0, 0);
+        EXPECT_TRUE(std::memcmp(&read, &byStrtod, sizeof read) == 0 || (std::isnan(read) && std::isnan(byStrtod)))
+            << number;
+    }
 }
 
 }  // namespace
