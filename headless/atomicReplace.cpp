@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -104,19 +105,45 @@ std::string writeAll(int fd, const char* data, std::size_t size) {
     return {};
 }
 
+namespace {
+
+// Large copies go in pieces, and each piece is handed to the disk as soon as it is copied:
+// the fsync that makes the replacement durable then waits for the last piece only, instead
+// of for the whole file after the copy.
+constexpr off_t copyPiece = off_t{8} << 20;
+
+void startWriteback(int descriptor, off_t offset, off_t length) {
+#if defined(__linux__)
+    if (offset >= 0) ::sync_file_range(descriptor, offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)descriptor;
+    (void)offset;
+    (void)length;
+#endif
+}
+
+}  // namespace
+
 std::string copyFileTail(int source, off_t offset, int destination) {
     struct stat status {};
     if (::fstat(source, &status) != 0) return systemError("cannot examine the source");
     if (status.st_size <= offset) return {};
     off_t remaining = status.st_size - offset;
     off_t sourceOffset = offset;
+    // Where the copy lands; -1 (no early writeback) when the destination cannot tell.
+    off_t destinationOffset = ::lseek(destination, 0, SEEK_CUR);
+    const auto copiedPiece = [&](off_t count) {
+        startWriteback(destination, destinationOffset, count);
+        if (destinationOffset >= 0) destinationOffset += count;
+        remaining -= count;
+    };
     // The kernel copies without passing the bytes through this process where it can.
     bool kernelCopy = true;
     while (remaining > 0 && kernelCopy) {
         const ssize_t copied = ::copy_file_range(source, &sourceOffset, destination, nullptr,
-                                                 static_cast<std::size_t>(remaining), 0);
+                                                 static_cast<std::size_t>(std::min(remaining, copyPiece)), 0);
         if (copied > 0) {
-            remaining -= copied;
+            copiedPiece(copied);
         } else if (copied == 0) {
             return "the source ended before its expected size";
         } else if (errno == EINTR) {
@@ -128,9 +155,10 @@ std::string copyFileTail(int source, off_t offset, int destination) {
         }
     }
     while (remaining > 0) {
-        const ssize_t copied = ::sendfile(destination, source, &sourceOffset, static_cast<std::size_t>(remaining));
+        const ssize_t copied = ::sendfile(destination, source, &sourceOffset,
+                                          static_cast<std::size_t>(std::min(remaining, copyPiece)));
         if (copied > 0) {
-            remaining -= copied;
+            copiedPiece(copied);
         } else if (copied == 0) {
             return "the source ended before its expected size";
         } else if (errno == EINTR) {
@@ -148,7 +176,7 @@ std::string copyFileTail(int source, off_t offset, int destination) {
         std::string problem = writeAll(destination, buffer.data(), static_cast<std::size_t>(count));
         if (!problem.empty()) return problem;
         sourceOffset += count;
-        remaining -= count;
+        copiedPiece(count);
     }
     return {};
 }
