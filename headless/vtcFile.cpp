@@ -128,14 +128,16 @@ ParseResult<VtcFileHeader> parseVtcHeader(std::istream& in) {
 
 std::uint64_t vtcDataBytes(const VtcFileHeader& header) {
     if (header.resolution <= 0 || header.numberOfVolumes <= 0) return 0;
-    std::uint64_t voxels = 1;
+    // Three extents of up to 65535, 32767 volumes and 4 bytes can exceed 64 bits; such a
+    // product wrapped to a small number would pass for a file that holds its data.
+    std::uint64_t bytes = header.dataType == 2 ? 4 : 2;
+    bool overflow = __builtin_mul_overflow(bytes, static_cast<std::uint64_t>(header.numberOfVolumes), &bytes);
     for (int axis = 0; axis < 3; ++axis) {
         const int extent = header.bounds[2 * axis + 1] - header.bounds[2 * axis];
         if (extent < 0) return 0;
-        voxels *= static_cast<std::uint64_t>(extent / header.resolution);
+        overflow |= __builtin_mul_overflow(bytes, static_cast<std::uint64_t>(extent / header.resolution), &bytes);
     }
-    const std::uint64_t bytesPerValue = header.dataType == 2 ? 4 : 2;
-    return voxels * static_cast<std::uint64_t>(header.numberOfVolumes) * bytesPerValue;
+    return overflow ? vtcDataBytesBeyondRange : bytes;
 }
 
 std::string vtcHeaderProblem(const VtcFileHeader& header, std::uint64_t fileSize) {
@@ -155,7 +157,11 @@ std::string vtcHeaderProblem(const VtcFileHeader& header, std::uint64_t fileSize
     if (header.dataType != 1 && header.dataType != 2)
         return formatText("the data type is %d; only 1 (16-bit integers) and 2 (32-bit floats) exist",
                           header.dataType);
-    const std::uint64_t needed = header.headerLength + vtcDataBytes(header);
+    std::uint64_t needed = 0;
+    if (__builtin_add_overflow(header.headerLength, vtcDataBytes(header), &needed) ||
+        vtcDataBytes(header) == vtcDataBytesBeyondRange)
+        return formatText("the file holds %llu bytes but its header promises more than 64-bit sizes count",
+                          static_cast<unsigned long long>(fileSize));
     if (fileSize < needed) {
         return formatText("the file holds %llu bytes but its header promises %llu",
                           static_cast<unsigned long long>(fileSize), static_cast<unsigned long long>(needed));

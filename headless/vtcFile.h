@@ -39,7 +39,8 @@ struct VtcFileHeader {
 // a stream that ends inside the header.
 ParseResult<VtcFileHeader> parseVtcHeader(std::istream& in);
 
-// Bytes of voxel data the header promises.
+// Bytes of voxel data the header promises; vtcDataBytesBeyondRange when they exceed 64 bits.
+inline constexpr std::uint64_t vtcDataBytesBeyondRange = UINT64_MAX;
 std::uint64_t vtcDataBytes(const VtcFileHeader& header);
 
 // Why a header cannot describe a real file of fileSize bytes, or "" when it can.
