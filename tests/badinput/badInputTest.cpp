@@ -266,6 +266,21 @@ const BadInputCase cases[] = {
      "cannot link run2.vtc: the file holds 100000 bytes but its header promises", "", oneBroken},
     {"VtcHeaderPromisingMoreVolumes", [](Study& s) { s.setVolumes("run2.vtc", 32767); }, 1,
      "but its header promises", "", oneBroken},
+    {"VtcWhoseDataSizeWrapsAround64Bits",
+     [](Study& s) {
+         // 55813 x 47663 x 53086 voxels of 32656 float volumes are 2^64 + 16000 bytes.
+         s.changeVtcHeader("run3.vtc", [](morvane::VtcFileHeader& h) {
+             h.bounds = {-27906, 27907, -23831, 23832, -26543, 26543};
+             h.resolution = 1;
+             h.numberOfVolumes = 32656;
+             h.dataType = 2;
+         });
+         std::string bytes = readFile(s.at("run3.vtc"));
+         std::istringstream in(bytes);
+         s.write("run3.vtc", bytes.substr(0, morvane::parseVtcHeader(in).value->headerLength) + garbage(16000, 6));
+     },
+     1, "cannot link run3.vtc: the file holds 16031 bytes but its header promises more than 64-bit sizes count", "",
+     "run1.vtc run2.vtc"},
     {"VtcWithNegativeVolumes", [](Study& s) { s.setVolumes("run2.vtc", -5); }, 1,
      "the number of volumes is -5; it must be positive", "", oneBroken},
     {"VtcOfAnotherVersion",
