@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "confounds/numberScanner.h"
+#include "confounds/tokenReader.h"
 
 namespace {
 
@@ -63,6 +64,43 @@ TEST(NumberScanParity, randomTextsOfDigitsPointsAndSigns) {
         if (text[0] == ' ') text[0] = '7';
         expectAsStreamExtraction(text);
     }
+}
+
+// The token reader skips runs of blanks several bytes at a time: after runs of every length,
+// mixed with the other white space, from memory and from a stream, it reads what the
+// stream reads.
+TEST(NumberScanParity, tokensBehindRunsOfWhiteSpaceOfEveryLength) {
+    std::mt19937 random(8);
+    const std::string otherSpace = "\t\n\r\v\f";
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) {
+        const int blanks = static_cast<int>(random() % 21);
+        for (int k = 0; k < blanks; ++k)
+            text += random() % 9 == 0 ? otherSpace[random() % otherSpace.size()] : ' ';
+        if (blanks == 0 && !text.empty()) text += ' ';
+        text += std::to_string(static_cast<int>(random() % 2000) - 1000) + "." + std::to_string(random() % 1000000);
+    }
+    text += std::string(static_cast<std::size_t>(random() % 13), ' ');
+
+    std::istringstream expected(text);
+    TokenReader fromMemory(text);
+    std::istringstream source(text);
+    TokenReader fromStream(source.rdbuf(), text.size());
+    double wanted = 0.0;
+    int count = 0;
+    while (expected >> wanted) {
+        double a = 0.0;
+        double b = 0.0;
+        ASSERT_TRUE(fromMemory.readDouble(a)) << "value " << count;
+        ASSERT_TRUE(fromStream.readDouble(b)) << "value " << count;
+        ASSERT_EQ(a, wanted) << "value " << count;
+        ASSERT_EQ(b, wanted) << "value " << count;
+        ++count;
+    }
+    double none = 0.0;
+    EXPECT_FALSE(fromMemory.readDouble(none));
+    EXPECT_FALSE(fromStream.readDouble(none));
+    EXPECT_EQ(count, 60'000);
 }
 
 }  // namespace
