@@ -27,9 +27,7 @@ export WINEARCH=win64
 # Under a lock, as tests run in parallel: the prefix is made once, and a wineserver is
 # started with wine's background processes. The server stays up for a minute after the last
 # program ends, so that each program starts in a fraction of a second, and then exits by
-# itself. The background processes are started here, apart from any program, because they
-# keep the output of the program that starts them open as long as they run, and CTest would
-# wait for that. None of them may hold on to the lock.
+# itself. None of them may hold on to the lock.
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
@@ -44,4 +42,12 @@ mkdir -p "$(dirname "$prefix")"
   fi
 ) 9>"$prefix.lock"
 
-exec wine "$@"
+# Wine's background processes keep the standard error of the program that happened to start
+# them open for as long as they run, and CTest would wait for them; so the program's
+# standard error goes through a file and follows its standard output.
+errors=$(mktemp "$prefix.stderr.XXXXXX")
+status=0
+wine "$@" 2>"$errors" || status=$?
+cat "$errors" >&2
+rm -f "$errors"
+exit "$status"
