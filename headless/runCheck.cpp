@@ -73,7 +73,7 @@ std::string groupProblem(const ListedGroup& group, const GroupRecord* record, bo
         return "the saved VTC " + vtc + " does not name the protocol " + expectedName;
 
     if (!group.hasConfounds()) return {};
-    int added = 0;
+    long long added = 0;  // files may declare up to 2^31 - 1 predictors each
     const std::pair<const std::optional<std::string>*, EntryKind> kinds[] = {
         {&group.motion, EntryKind::Motion}, {&group.heartRate, EntryKind::HeartRate},
         {&group.respiration, EntryKind::Respiration}};
@@ -92,11 +92,11 @@ std::string groupProblem(const ListedGroup& group, const GroupRecord* record, bo
     ParseResult<SdmContent> content = readSdmFile(extended);
     if (!content)
         return extendedProblem(group, "the design matrix with confounds " + extended + " is incomplete: " + content.error);
-    const int predictors = static_cast<int>(matrix.predictorNames.size()) + added;
+    const long long predictors = static_cast<long long>(matrix.predictorNames.size()) + added;
     if (content.value->predictorCount() != predictors || content.value->dataPoints != matrix.dataPoints)
         return extendedProblem(
             group, formatText("the design matrix with confounds %s holds %d predictors and %d data points instead of "
-                              "%d and %d",
+                              "%lld and %d",
                               extended.c_str(), content.value->predictorCount(), content.value->dataPoints, predictors,
                               matrix.dataPoints));
     const std::size_t own = matrix.predictorNames.size() - (matrix.includesConstant ? 1 : 0);
