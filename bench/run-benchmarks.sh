@@ -101,8 +101,9 @@ note "  for comparison: std::ostream insertion" "$(megabytes streamInsertionBase
 note "  for comparison: snprintf \"%g\"" "$(megabytes printfBaseline/0)" MB/s
 echo
 echo "One protocol group, one batch step"
-report "confound stage of a group (2,000 x 40, z)" "$(milliseconds confoundStageOneGroup/1)" ms le 5
-note "  the same without z-transform" "$(milliseconds confoundStageOneGroup/0)" ms
+report "confound stage of a group (2,000 x 40, z)" "$(milliseconds confoundStageOneGroup/1/0)" ms le 5
+note "  the same writing a new file, not replacing one" "$(milliseconds confoundStageOneGroup/1/1)" ms
+note "  the same without z-transform" "$(milliseconds confoundStageOneGroup/0/0)" ms
 note "  file list of 1,000 groups, read and classified" "$(milliseconds readFileListOfThousandGroups)" ms
 for variant in 0/0 1/0 0/1 1/1; do
   case $variant in
