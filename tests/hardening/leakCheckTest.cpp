@@ -50,6 +50,8 @@ const LeakCase cases[] = {
     {"UsageError", [](const fs::path&) {}, {"--hrf", "three-gamma"}, 2},
 };
 
+void PrintTo(const LeakCase& c, std::ostream* out) { *out << c.name; }
+
 class LeakCheck : public ::testing::TestWithParam<LeakCase> {};
 
 TEST_P(LeakCheck, MorvaneEndsWithoutLeaksOrMemoryErrors) {
