@@ -258,6 +258,14 @@ int HostSession::setVtcHeader(const VtcHeader* record) {
                                          path->c_str(), condition.name.c_str(), sizeof conditionProbe.conditionName - 1));
             return 0;
         }
+        // A design matrix quotes its names and has no way to write a quote inside one.
+        if (condition.name.find('"') != std::string::npos) {
+            detachProtocol();
+            problem(refusal + formatText("%s: the condition name %s holds a double quote, which a design matrix "
+                                         "cannot store",
+                                         path->c_str(), visibleText(condition.name).c_str()));
+            return 0;
+        }
     }
     for (const std::string& warning : intervalsOutsideRun(*parsed.value, timing()))
         problem("warning: " + *path + ": " + warning);
