@@ -117,6 +117,9 @@ const BadInputCase cases[] = {
      "the confound file run1_HR.rtc cannot be read", "Unable to open the design matrix file.",
      "run1.vtc run2.vtc run3.vtc"},
     {"MissingVmr", [](Study& s) { fs::remove(s.at("anatomy.vmr")); }, 2, "anatomy.vmr", "", ""},
+    // The host only needs an anatomical document open; it never reads the VMR's content.
+    {"EmptyVmr", [](Study& s) { s.write("anatomy.vmr", ""); }, 0, "all 3 protocol(s) converted", "",
+     "run1.vtc run2.vtc run3.vtc"},
 
     // Files that are empty.
     {"EmptyList", [](Study& s) { s.write("file-list.txt", ""); }, 1, "names no protocol", "", ""},
@@ -140,6 +143,9 @@ const BadInputCase cases[] = {
      "cannot link run2.vtc: cannot open the file for reading: Permission denied", "", oneBroken},
     {"UnreadableRespirationFile", [](Study& s) { s.makeUnreadable("run2_RVT.sdm"); }, 1,
      "the confound file run2_RVT.sdm cannot be read: cannot open the file: Permission denied",
+     "Unable to open the design matrix file.", "run1.vtc run2.vtc run3.vtc"},
+    {"UnreadableHeartRateFile", [](Study& s) { s.makeUnreadable("run1_HR.rtc"); }, 1,
+     "the confound file run1_HR.rtc cannot be read: cannot open the file: Permission denied",
      "Unable to open the design matrix file.", "run1.vtc run2.vtc run3.vtc"},
     {"FolderForList", [](Study& s) { s.makeFolder("file-list.txt"); }, 1,
      "the file list file-list.txt cannot be read: cannot read the file: Is a directory",
@@ -325,6 +331,9 @@ const BadInputCase cases[] = {
      0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
     {"MissingColourLine", [](Study& s) { s.replace("run3.prt", "Color: 0 180 255\n", ""); }, 1,
      "the colour line \"Color: R G B\" of condition \"Objects in LVF\"", "", "run1.vtc run2.vtc"},
+    {"ConditionNameWithADoubleQuote", [](Study& s) { s.replace("run1.prt", "\nFaces\n", "\nFaces \"big\"\n"); }, 1,
+     "run1.prt: the condition name Faces \"big\" holds a double quote, which a design matrix cannot store", "",
+     "run2.vtc run3.vtc"},
     {"ColourOutOfRange", [](Study& s) { s.replace("run3.prt", "Color: 0 180 255", "Color: 0 180 256"); }, 1,
      "the colour line", "", "run1.vtc run2.vtc"},
 
