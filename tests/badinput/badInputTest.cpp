@@ -223,6 +223,14 @@ const BadInputCase cases[] = {
      [](Study& s) { s.replace("file-list.txt", "run1_HR.rtc", std::string(400, 'h') + "_HR.rtc"); }, 1,
      "_HR.rtc cannot be read: cannot open the file: File name too long", "Unable to open the design matrix file.",
      "run1.vtc run2.vtc run3.vtc"},
+    {"ProtocolPathLongerThanItsRecord",
+     [](Study& s) {
+         const std::string folder = std::string(200, 'd') + "/" + std::string(60, 'e');
+         fs::create_directories(s.at(folder));
+         for (const char* name : {"run3.prt", "run3.vtc"}) fs::rename(s.at(name), s.at(folder) / name);
+         s.replace("file-list.txt", "run3.prt\nrun3.vtc", folder + "/run3.prt\n" + folder + "/run3.vtc");
+     },
+     1, "run3.prt is longer than the 260 characters its record holds", "", "run1.vtc run2.vtc"},
     {"ListPathLongerThanADialogHolds",
      [](Study& s) { s.arguments[1] = std::string(600, 'l') + ".txt"; }, 2,
      "the --list path is longer than the 511 characters a file dialog returns", "", ""},
