@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs, quietly with apt-get, what a fresh Debian machine lacks to build quorvel and morvane
+# and to run every test: compilers and CMake, GoogleTest, CLI11, the MinGW-w64 cross compiler
+# and wine for the Windows build, clang for the fuzz targets, valgrind for the leak check.
+set -euo pipefail
+
+packages=(cmake g++ make libgtest-dev libgmock-dev libcli11-dev binutils
+          g++-mingw-w64-x86-64 wine wine64
+          clang-14 libclang-rt-14-dev valgrind)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]} > 0)); then
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_prefix=()
+  if [[ $(id -u) -ne 0 ]]; then sudo_prefix=(sudo); fi
+  "${sudo_prefix[@]}" apt-get update -qq
+  "${sudo_prefix[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
