@@ -39,7 +39,7 @@ inline void checkConfoundRecord(const ConfoundRecord& record) {
 
 // A design matrix of one condition and the constant, as long as the record, merged with it.
 inline void mergeIntoDesignMatrix(const ConfoundRecord& record) {
-    constexpr int longest = 2000;  // the merge is linear; a longer run proves nothing more
+    constexpr int longest = 64;  // the merge is linear; a longer run proves nothing more
     const int points = record.dataPointCount >= 0 && record.dataPointCount <= longest ? record.dataPointCount : 3;
     std::string designMatrix = formatText(
         "FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: %d\nIncludesConstant: 1\n"
