@@ -1,4 +1,5 @@
 #include "headless/atomicReplace.h"
+#include "headless/temporaryName.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,22 +31,6 @@ std::string temporaryPrefix(const std::string& destination) {
 }
 
 bool processRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
-
-// The pid in a temporary file's name, or 0 when the name is not one of ours.
-pid_t pidOfTemporaryName(const std::string& name, const std::string& prefix) {
-    static const std::string suffix = ".tmp";
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return 0;
-    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    const auto dash = middle.find('-');
-    if (dash == std::string::npos || dash == 0 || dash + 1 == middle.size()) return 0;
-    for (std::size_t i = 0; i < middle.size(); ++i) {
-        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return 0;
-    }
-    const long pid = std::strtol(middle.substr(0, dash).c_str(), nullptr, 10);
-    return pid > 0 ? static_cast<pid_t>(pid) : 0;
-}
 
 // The file a path names, following symbolic links, so that a link stays a link.
 std::string resolvedDestination(const std::string& destination) {
@@ -84,7 +69,7 @@ int removeAbandonedTemporaryFiles(const std::string& destination) {
     std::vector<std::string> abandoned;
     while (const dirent* entry = ::readdir(directory.get())) {
         const std::string name = entry->d_name;
-        const pid_t pid = pidOfTemporaryName(name, prefix);
+        const auto pid = static_cast<pid_t>(pidOfTemporaryName(name, prefix));
         if (pid != 0 && pid != ::getpid() && !processRuns(pid)) abandoned.push_back(name);
     }
     int removed = 0;

@@ -5,6 +5,7 @@
 // gets the destination's attributes. Symbolic links are rare on Windows and are replaced,
 // not followed.
 #include "headless/atomicReplace.h"
+#include "headless/temporaryName.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -59,22 +60,6 @@ bool processRuns(pid_t pid) {
     return running;
 }
 
-// The pid in a temporary file's name, or 0 when the name is not one of ours.
-pid_t pidOfTemporaryName(const std::string& name, const std::string& prefix) {
-    static const std::string suffix = ".tmp";
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return 0;
-    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    const auto dash = middle.find('-');
-    if (dash == std::string::npos || dash == 0 || dash + 1 == middle.size()) return 0;
-    for (std::size_t i = 0; i < middle.size(); ++i) {
-        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return 0;
-    }
-    const long pid = std::strtol(middle.substr(0, dash).c_str(), nullptr, 10);
-    return pid > 0 ? static_cast<pid_t>(pid) : 0;
-}
-
 pid_t currentProcess() { return static_cast<pid_t>(GetCurrentProcessId()); }
 
 }  // namespace
@@ -93,7 +78,7 @@ int removeAbandonedTemporaryFiles(const std::string& destination) {
     std::vector<std::string> abandoned;
     do {
         const std::string name = entry.cFileName;
-        const pid_t pid = pidOfTemporaryName(name, prefix);
+        const auto pid = static_cast<pid_t>(pidOfTemporaryName(name, prefix));
         if (pid != 0 && pid != currentProcess() && !processRuns(pid)) abandoned.push_back(name);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
