@@ -14,11 +14,6 @@ LineWriter::~LineWriter() {
     output_.flush();
 }
 
-void LineWriter::text(std::string_view text) {
-    std::memcpy(room(text.size()), text.data(), text.size());
-    used_ += text.size();
-}
-
 void LineWriter::integer(long long value) {
     used_ = static_cast<std::size_t>(std::to_chars(room(24), buffer_.data() + buffer_.size(), value).ptr - buffer_.data());
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <ostream>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,10 @@ public:
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
 
-    void text(std::string_view text);
+    void text(std::string_view text) {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        used_ += text.size();
+    }
     void character(char c) { *room(1) = c; ++used_; }
     void integer(long long value);
     void defaultNotation(double value) { used_ = static_cast<std::size_t>(writeDefaultNotation(room(longestDefaultNotation), value) - buffer_.data()); }

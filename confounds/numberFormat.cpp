@@ -226,11 +226,10 @@ char* writeFixedFast(char* out, double value) {
     if (std::signbit(value)) *out++ = '-';
     out = std::to_chars(out, out + longestFixedSixDecimals, units / 1'000'000u).ptr;
     *out++ = '.';
-    std::uint64_t fraction = units % 1'000'000u;
-    for (int i = 5; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-    }
+    const std::uint32_t fraction = static_cast<std::uint32_t>(units % 1'000'000u);
+    std::memcpy(out, digitPairs + 2 * (fraction / 10000), 2);
+    std::memcpy(out + 2, digitPairs + 2 * (fraction / 100 % 100), 2);
+    std::memcpy(out + 4, digitPairs + 2 * (fraction % 100), 2);
     return out + 6;
 }
 #endif

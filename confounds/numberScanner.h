@@ -29,6 +29,10 @@ ScanResult scanInt(const char* first, const char* last, bool more, std::int32_t&
 // after at least one digit. No "inf", "nan" or hexadecimal form. A magnitude too large
 // fails; one too small becomes zero or a subnormal, as stream extraction gives it.
 ScanResult scanDouble(const char* first, const char* last, bool more, double& value);
+// The extent of the same token without its value, and whether its text is exactly what
+// writeDefaultNotation writes for the value, so that a writer may copy the text instead of
+// converting it and formatting the value anew.
+ScanResult scanDoubleText(const char* first, const char* last, bool more, bool& defaultNotation);
 
 // Like `stream >> std::string`: up to the next white space.
 ScanResult scanWord(const char* first, const char* last, bool more);

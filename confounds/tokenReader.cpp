@@ -102,6 +102,12 @@ bool TokenReader::readDouble(double& value) {
                      token);
 }
 
+bool TokenReader::readDoubleText(std::string_view& text, bool& defaultNotation) {
+    return readToken([&defaultNotation](const char* first, const char* last, bool more) {
+        return scanDoubleText(first, last, more, defaultNotation);
+    }, text);
+}
+
 bool TokenReader::readChar(char& value) {
     if (!skipSpace()) return false;
     value = data_[position_++];

@@ -24,6 +24,9 @@ public:
 
     bool readInt(std::int32_t& value);
     bool readDouble(double& value);
+    // A real value's text, not converted, and whether it is already the default notation of
+    // the value.
+    bool readDoubleText(std::string_view& text, bool& defaultNotation);
     // Like `stream >> char`: the next character that is not white space.
     bool readChar(char& value);
     // The texts stay valid until the next read.

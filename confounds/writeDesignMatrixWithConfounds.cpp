@@ -87,6 +87,13 @@ bool dataPointsFit(const ConfoundSet& confounds, ConfoundWriterVariant variant, 
     return fit;
 }
 
+// The value of a number's text as the token reader delimited it.
+double valueOf(std::string_view text) {
+    double value = 0.0;
+    scanDouble(text.data(), text.data() + text.size(), false, value);
+    return value;
+}
+
 class Merge {
 public:
     Merge(std::istream& designMatrix, std::ostream& output, const ConfoundSet& confounds,
@@ -219,12 +226,18 @@ bool Merge::mergeRows() {
         const std::size_t row = static_cast<std::size_t>(point);
         double held = 0.0;
         for (std::int32_t i = 0; i < predictors_; ++i) {
-            double value = 0.0;
-            if (!in_.readDouble(value)) return false;
+            // The host mostly writes the design matrix in the very notation written here, so
+            // such a value's text is copied; only other texts are converted and formatted.
+            std::string_view text;
+            bool asWritten = false;
+            if (!in_.readDoubleText(text, asWritten)) return false;
             if (constant_ && i == predictors_ - 1) {
-                held = value;
+                held = valueOf(text);
             } else {
-                out_.defaultNotation(value);
+                if (asWritten)
+                    out_.text(text);
+                else
+                    out_.defaultNotation(valueOf(text));
                 out_.character('\t');
             }
         }

@@ -2,6 +2,7 @@
 // writers do with records and design matrices that do not fit.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -123,6 +124,34 @@ TEST(ExtendedDesignMatrix, writesValuesOfAnyLengthWhole) {
     char expected[400];
     std::snprintf(expected, sizeof expected, "0.5\t%4.6lf\t\n", -1e300);
     EXPECT_TRUE(merged.text.ends_with(expected));
+}
+
+// Values already in the default notation are copied, all others converted: either way each
+// comes out as printf "%g" writes its value, read with little room behind it (one blank) and
+// with much.
+TEST(ExtendedDesignMatrix, writesEveryDesignMatrixValueInTheDefaultNotation) {
+    LogCapture log;
+    const std::vector<std::string> values = {
+        "0.5",      "-0.000387509", "1e-07",   "123456",  "0",         "-0",       "0.50",      "+1",
+        "1.",       ".25",          "00.5",    "1234567", "0.1234567", "1.0e-05",  "1E+06",     "1e+100",
+        "0.00001",  "0.0001",       "100000",  "1e+06",   "1e-5",      "9.999995", "-99999.95", "2.5e-310",
+        "1.5e+300", "12345678901234567890", "0.30000000000000004", "-1.23457e+07"};
+    ConfoundRecord heart = confoundRecord(ConfoundKind::HeartRate, 1, static_cast<int>(values.size()));
+    for (const std::string& padding : {std::string(" "), std::string(40, ' ')}) {
+        std::string dm = "FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: " + std::to_string(values.size()) +
+                         "\nIncludesConstant: 1\nFirstConfoundPredictor: 2\n\n1 2 3 255 255 255\n\"P\" \"Constant\"\n";
+        std::string expected;
+        for (std::size_t row = 0; row < values.size(); ++row) {
+            dm += padding + values[row] + padding + "1\n";
+            char line[128];
+            std::snprintf(line, sizeof line, "%g\t%4.6lf\t1.000000\n", std::strtod(values[row].c_str(), nullptr),
+                          60.5 + static_cast<double>(row));
+            expected += line;
+        }
+        const Merged merged = merge(dm, {nullptr, &heart, nullptr}, ConfoundWriterVariant::SomeKinds);
+        ASSERT_EQ(merged.outcome, MergeOutcome::Written);
+        EXPECT_EQ(merged.text.substr(merged.text.find("\"Constant\"\n") + 11), expected) << padding.size();
+    }
 }
 
 TEST(ExtendedDesignMatrix, countsSixMotionPredictorsWhateverTheFileDeclared) {

@@ -10,12 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "confounds/numberFormat.h"
 #include "confounds/numberScanner.h"
 #include "confounds/tokenReader.h"
 
 namespace {
 
-void expectAsStreamExtraction(const std::string& text) {
+void expectAsStreamExtractionAt(const std::string& text) {
     std::istringstream in(text);
     double expected = 0.0;
     in >> expected;
@@ -29,6 +30,44 @@ void expectAsStreamExtraction(const std::string& text) {
     ASSERT_EQ(result.length, expectedLength) << "[" << text << "]";
     ASSERT_EQ(std::signbit(value), std::signbit(expected)) << "[" << text << "]";
     ASSERT_EQ(value, expected) << "[" << text << "]";
+}
+
+// Short texts take the scanner's careful way, texts with room after the token its quick one;
+// both must read alike.
+void expectAsStreamExtraction(const std::string& text) {
+    expectAsStreamExtractionAt(text);
+    expectAsStreamExtractionAt(text + std::string(24, ' '));
+    expectAsStreamExtractionAt(text + std::string(24, '7'));
+}
+
+std::string defaultNotation(double value) {
+    char text[longestDefaultNotation];
+    return std::string(text, writeDefaultNotation(text, value));
+}
+
+// A text may be copied for its value's default notation exactly when it is that notation;
+// only exponents of three digits are left to the conversion.
+void expectCopiedExactlyWhenDefaultNotation(const std::string& text, const std::string& room) {
+    const std::string padded = text + room;
+    const char* first = padded.data();
+    const char* last = first + padded.size();
+    double value = 0.0;
+    const ScanResult scanned = scanDouble(first, last, false, value);
+    bool copied = false;
+    const ScanResult delimited = scanDoubleText(first, last, false, copied);
+    ASSERT_EQ(delimited.status, scanned.status) << "[" << text << "]";
+    if (scanned.status != ScanStatus::Ok) return;
+    ASSERT_EQ(delimited.length, scanned.length) << "[" << text << "]";
+    const std::string token = padded.substr(0, scanned.length);
+    const std::size_t e = token.find('e');
+    const bool threeDigitExponent = e != std::string::npos && token.size() - e == 5;
+    const bool sameText = defaultNotation(value) == token;
+    if (copied) {
+        ASSERT_TRUE(sameText) << "[" << token << "] is copied but written as " << defaultNotation(value);
+    }
+    if (sameText && !threeDigitExponent) {
+        ASSERT_TRUE(copied) << "[" << token << "] is its own default notation but is not copied";
+    }
 }
 
 TEST(NumberScanParity, digitRunsOfEveryLengthEndingOnEveryKindOfByte) {
@@ -101,6 +140,60 @@ TEST(NumberScanParity, tokensBehindRunsOfWhiteSpaceOfEveryLength) {
     EXPECT_FALSE(fromMemory.readDouble(none));
     EXPECT_FALSE(fromStream.readDouble(none));
     EXPECT_EQ(count, 60'000);
+}
+
+TEST(NumberScanParity, textsOfTheDefaultNotationAreCopiedOthersConverted) {
+    std::mt19937_64 random(21);
+    std::uniform_real_distribution<double> exponent(-30.0, 30.0);
+    std::uniform_int_distribution<int> digits(1, 9);
+    const std::vector<std::string> rooms = {"", " ", "\t-0.5", std::string(30, ' ')};
+    for (int i = 0; i < 40'000; ++i) {
+        const double value = (random() % 2 ? -1.0 : 1.0) * std::pow(10.0, exponent(random));
+        // The notation itself, and the same value in other forms that read alike.
+        char text[64];
+        for (const char* format : {"%g", "%.*g", "%.*f", "%.*e", "%+g", "%.*G"}) {
+            const int precision = digits(random);
+            if (std::string(format).find('*') != std::string::npos)
+                std::snprintf(text, sizeof text, format, precision, value);
+            else
+                std::snprintf(text, sizeof text, format, value);
+            for (const std::string& room : rooms) expectCopiedExactlyWhenDefaultNotation(text, room);
+        }
+    }
+}
+
+TEST(NumberScanParity, onlyTheDefaultNotationOfRandomTextsIsCopied) {
+    const std::string alphabet = "0000123456789..e-+";
+    std::mt19937 random(22);
+    for (int i = 0; i < 300'000; ++i) {
+        std::string text;
+        const int length = 1 + static_cast<int>(random() % 14);
+        for (int k = 0; k < length; ++k) text += alphabet[random() % alphabet.size()];
+        expectCopiedExactlyWhenDefaultNotation(text, random() % 2 ? "" : std::string(30, ' '));
+    }
+}
+
+TEST(NumberScanParity, zerosAndTheEdgesOfTheFixedForm) {
+    struct Case {
+        const char* text;
+        bool copied;
+    };
+    const std::vector<Case> cases = {
+        {"0", true},          {"-0", true},        {"0.0", false},       {"00", false},      {"0.", false},
+        {".5", false},        {"+1", false},       {"1.", false},        {"0.0001", true},   {"0.00001", false},
+        {"1e-05", true},      {"1e-5", false},     {"1E-05", false},     {"1.0e-05", false}, {"1e-04", false},
+        {"100000", true},     {"1e+06", true},     {"1000000", false},   {"1e+05", false},   {"123456", true},
+        {"1234567", false},   {"12345.6", true},   {"0.123456", true},   {"0.1234567", false}, {"-0.000387509", true},
+        {"1.5e+300", false},  {"1e+100", false},  {"1.23457e+07", true}, {"1.234567e+07", false}, {"01", false}, {"-", false},
+    };
+    for (const Case& c : cases) {
+        for (const std::size_t blanks : {0, 30}) {
+            const std::string padded = c.text + std::string(blanks, ' ');
+            bool copied = false;
+            scanDoubleText(padded.data(), padded.data() + padded.size(), false, copied);
+            EXPECT_EQ(copied, c.copied) << "[" << c.text << "] with " << blanks << " blanks after it";
+        }
+    }
 }
 
 }  // namespace
