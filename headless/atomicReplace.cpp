@@ -2,6 +2,7 @@
 #include "headless/temporaryName.h"
 
 #include <dirent.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/sendfile.h>
@@ -10,6 +11,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -54,7 +60,139 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// One helper thread closes the descriptors handed over, in order; it is started with the
+// first and stopped, after the last close, when the program ends.
+class BackgroundCloser {
+public:
+    ~BackgroundCloser() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        if (worker_.joinable()) worker_.join();
+    }
+
+    void close(int descriptor) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!worker_.joinable()) {
+                try {
+                    worker_ = std::thread([this] { work(); });
+                } catch (const std::system_error&) {
+                    ::close(descriptor);  // no thread to be had: closed here and now
+                    return;
+                }
+            }
+            pending_.push_back(descriptor);
+        }
+        wake_.notify_one();
+    }
+
+private:
+    void work() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (pending_.empty()) return;  // stopping, and nothing left
+            const int descriptor = pending_.front();
+            pending_.pop_front();
+            lock.unlock();
+            ::close(descriptor);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<int> pending_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+// The superseded file kept for reuse: open for writing, under a temporary name of this
+// process. The host's calls come one after another; the lock only keeps the record whole.
+struct KeptFile {
+    int descriptor = -1;
+    std::string path;
+};
+std::mutex keptFileMutex;
+KeptFile keptFile;
+
+KeptFile takeKeptFile() {
+    const std::lock_guard<std::mutex> lock(keptFileMutex);
+    KeptFile taken = keptFile;
+    keptFile = {};
+    return taken;
+}
+
+void dropFile(const KeptFile& file) {
+    if (file.descriptor < 0) return;
+    ::unlink(file.path.c_str());
+    closeReplacedFile(file.descriptor);
+}
+
+#if defined(__linux__) && defined(RENAME_EXCHANGE) && defined(RENAME_NOREPLACE)
+constexpr bool namesExchange = true;
+int exchangeNames(const std::string& a, const std::string& b) {
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+}
+int renameWithoutReplacing(const std::string& from, const std::string& to) {
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+}
+#else
+constexpr bool namesExchange = false;
+int exchangeNames(const std::string&, const std::string&) {
+    errno = ENOSYS;
+    return -1;
+}
+int renameWithoutReplacing(const std::string&, const std::string&) {
+    errno = ENOSYS;
+    return -1;
+}
+#endif
+
+// The kept file under the temporary name, its content to be written over from the start;
+// -1 when there is none or it cannot be moved there (it is then removed).
+int reuseKeptFile(const std::string& temporary) {
+    const KeptFile kept = takeKeptFile();
+    if (kept.descriptor < 0) return -1;
+    if (renameWithoutReplacing(kept.path, temporary) != 0) {
+        dropFile(kept);
+        return -1;
+    }
+    if (::lseek(kept.descriptor, 0, SEEK_SET) != 0) {
+        dropFile({kept.descriptor, temporary});
+        return -1;
+    }
+    return kept.descriptor;
+}
+
+// After the exchange the old file stands under the temporary name. It is kept only when that
+// is its one name (a file that other links still hold is theirs) and it can be written.
+void keepSupersededFile(const std::string& temporary) {
+    const int descriptor = ::open(temporary.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    struct stat status {};
+    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
+        const std::lock_guard<std::mutex> lock(keptFileMutex);
+        if (keptFile.descriptor < 0) {
+            keptFile = {descriptor, temporary};
+            return;
+        }
+    }
+    ::unlink(temporary.c_str());
+    if (descriptor >= 0) closeReplacedFile(descriptor);
+}
+
 }  // namespace
+
+void closeReplacedFile(int descriptor) {
+    if (descriptor < 0) return;
+    static BackgroundCloser closer;
+    closer.close(descriptor);
+}
+
+void removeKeptFile() { dropFile(takeKeptFile()); }
 
 std::string temporaryFileName(const std::string& destination, pid_t pid, unsigned count) {
     return joinPath(folderOf(destination),
@@ -167,7 +305,7 @@ std::string copyFileTail(int source, off_t offset, int destination) {
 }
 
 std::string replaceFileAtomically(const std::string& requestedDestination, const ContentWriter& writeContent,
-                                  mode_t newFileMode) {
+                                  mode_t newFileMode, SupersededFile superseded) {
     const std::string destination = resolvedDestination(requestedDestination);
     removeAbandonedTemporaryFiles(destination);
 
@@ -176,10 +314,12 @@ std::string replaceFileAtomically(const std::string& requestedDestination, const
     if (exists && !S_ISREG(existing.st_mode)) return destination + " is not a regular file";
     const mode_t mode = exists ? (existing.st_mode & 07777) : newFileMode;
 
-    std::string temporary;
-    int fd = -1;
+    const bool reuse = superseded == SupersededFile::Reuse && namesExchange;
+    std::string temporary = temporaryFileName(destination, ::getpid(), replacementCount.fetch_add(1));
+    int fd = reuse ? reuseKeptFile(temporary) : -1;
+    const bool reused = fd >= 0;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryFileName(destination, ::getpid(), replacementCount.fetch_add(1));
+        if (attempt > 0) temporary = temporaryFileName(destination, ::getpid(), replacementCount.fetch_add(1));
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) return systemError("cannot create the temporary file " + temporary);
     }
@@ -194,6 +334,11 @@ std::string replaceFileAtomically(const std::string& requestedDestination, const
 
     std::string problem = writeContent(file.get());
     if (!problem.empty()) return abandon(problem);
+    if (reused) {
+        // What the old content holds beyond the new goes.
+        const off_t end = ::lseek(file.get(), 0, SEEK_CUR);
+        if (end < 0 || ::ftruncate(file.get(), end) != 0) return abandon(systemError("cannot cut " + temporary));
+    }
     if (exists) {
         // Keeping the owner needs privileges that a user may lack; the permissions do not.
         if (::fchown(file.get(), existing.st_uid, existing.st_gid) != 0) { /* keep the caller's ownership */ }
@@ -204,12 +349,15 @@ std::string replaceFileAtomically(const std::string& requestedDestination, const
         ::unlink(temporary.c_str());
         return systemError("cannot close " + temporary);
     }
-    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+    // Exchanged, the old file stays under the temporary name for the next replacement.
+    const bool exchanged = reuse && exists && exchangeNames(temporary, destination) == 0;
+    if (!exchanged && ::rename(temporary.c_str(), destination.c_str()) != 0) {
         const std::string why = systemError("cannot rename " + temporary + " to " + destination);
         ::unlink(temporary.c_str());
         return why;
     }
     syncFolder(folderOf(destination));
+    if (exchanged) keepSupersededFile(temporary);
     return {};
 }
 

@@ -64,6 +64,13 @@ pid_t currentProcess() { return static_cast<pid_t>(GetCurrentProcessId()); }
 
 }  // namespace
 
+void closeReplacedFile(int descriptor) {
+    if (descriptor >= 0) ::close(descriptor);
+}
+
+// Windows frees every superseded file: nothing is kept.
+void removeKeptFile() {}
+
 std::string temporaryFileName(const std::string& destination, pid_t pid, unsigned count) {
     return joinPath(folderOf(destination),
                     temporaryPrefix(destination) + formatText("%ld-%u.tmp", static_cast<long>(pid), count));
@@ -124,7 +131,7 @@ std::string copyFileTail(int source, off_t offset, int destination) {
 }
 
 std::string replaceFileAtomically(const std::string& destination, const ContentWriter& writeContent,
-                                  mode_t newFileMode) {
+                                  mode_t newFileMode, SupersededFile) {
     removeAbandonedTemporaryFiles(destination);
 
     const DWORD attributes = GetFileAttributesA(destination.c_str());

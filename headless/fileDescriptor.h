@@ -22,6 +22,13 @@ public:
         return result;
     }
 
+    // Gives the descriptor up without closing it.
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
 private:
     int fd_;
 };

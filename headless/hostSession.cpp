@@ -76,6 +76,8 @@ void LogPane::entry(std::string_view text) {
 HostSession::HostSession(HostOptions options, Dialogs& dialogs, LogPane& log, std::ostream& err)
     : options_(std::move(options)), dialogs_(dialogs), log_(log), err_(err) {}
 
+HostSession::~HostSession() { removeKeptFile(); }
+
 void HostSession::problem(const std::string& text) { err_ << "morvane: " << text << '\n' << std::flush; }
 
 GroupRecord* HostSession::currentGroup() { return groups_.empty() ? nullptr : &groups_.back(); }
@@ -317,10 +319,13 @@ int HostSession::saveVtc(const char* pathText) {
     const std::string failure = replaceFileAtomically(destination, [&](int fd) {
         std::string why = writeAll(fd, headerBytes.data(), headerBytes.size());
         if (why.empty()) why = copyFileTail(source.get(), static_cast<off_t>(current.value->headerLength), fd);
-        // Windows replaces no file that is still open.
-        source.close();
+#if defined(_WIN32)
+        source.close();  // Windows replaces no file that is still open
+#endif
         return why;
-    });
+    }, 0644, SupersededFile::Reuse);
+    // The replaced file is freed when its last descriptor closes, out of the batch's way.
+    closeReplacedFile(source.release());
     if (!failure.empty()) {
         problem("cannot save " + destination + ": " + failure);
         return 0;

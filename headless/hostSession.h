@@ -77,6 +77,10 @@ struct GroupRecord {
 class HostSession {
 public:
     HostSession(HostOptions options, Dialogs& dialogs, LogPane& log, std::ostream& err);
+    // Removes the superseded VTC kept for the next save.
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
 
     const HostOptions& options() const { return options_; }
     const std::vector<GroupRecord>& groups() const { return groups_; }

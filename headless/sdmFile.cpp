@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 #include "headless/textFormat.h"
 
@@ -136,14 +137,19 @@ ParseResult<SdmContent> parseColoursNamesAndValues(Scanner& scanner, std::size_t
 
 // A value in its 12-character field, or after one blank when its text fills the field. The
 // text is that of "%.6g" (to_chars with a precision is printf's conversion), without a
-// format string to interpret and a text to allocate for each of the many values.
-void appendValue(std::string& out, double value) {
-    char text[48];
+// format string to interpret and a text to allocate for each of the many values; `out` has
+// room for the longest.
+constexpr std::size_t longestValueText = 48;
+
+char* writeValue(char* out, double value) {
+    char text[longestValueText];
     const std::to_chars_result written =
         std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
     const std::size_t length = static_cast<std::size_t>(written.ptr - text);
-    out.append(length < 12 ? 12 - length : 1, ' ');
-    out.append(text, length);
+    const std::size_t blanks = length < 12 ? 12 - length : 1;
+    std::memset(out, ' ', blanks);
+    std::memcpy(out + blanks, text, length);
+    return out + blanks + length;
 }
 
 }  // namespace
@@ -166,12 +172,20 @@ std::string sdmText(const SdmContent& content) {
         out += "\"" + content.names[p] + "\"";
     }
     out += "\n";
-    out.reserve(out.size() + static_cast<std::size_t>(std::max(content.dataPoints, 0)) *
-                                 (static_cast<std::size_t>(content.predictorCount()) * 12 + 1));
+    // The rows are written into the text directly, a row's worth of room made at a time.
+    const std::size_t predictors = static_cast<std::size_t>(std::max(content.predictorCount(), 0));
+    const std::size_t rowRoom = predictors * (longestValueText + 1) + 1;
+    std::size_t used = out.size();
+    out.resize(used + static_cast<std::size_t>(std::max(content.dataPoints, 0)) * (predictors * 12 + 1));
     for (int row = 0; row < content.dataPoints; ++row) {
-        for (int p = 0; p < content.predictorCount(); ++p) appendValue(out, content.value(row, p));
-        out += "\n";
+        if (out.size() - used < rowRoom) out.resize(std::max(out.size() * 3 / 2, used + rowRoom));
+        char* const start = out.data() + used;
+        char* end = start;
+        for (std::size_t p = 0; p < predictors; ++p) end = writeValue(end, content.value(row, static_cast<int>(p)));
+        *end++ = '\n';
+        used += static_cast<std::size_t>(end - start);
     }
+    out.resize(used);
     return out;
 }
 

@@ -2,7 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+
+#include <sys/stat.h>
 
 #include "headless/fileDescriptor.h"
 #include "headless/openForReading.h"
@@ -14,16 +15,22 @@ ParseResult<std::string> readWholeFile(const std::string& path) {
     // too long) reaches the message; a stream opens a folder and reads it as empty.
     const FileDescriptor file(openForReading(path));
     if (!file.valid()) return ParseResult<std::string>::failure(std::string("cannot open the file: ") + std::strerror(errno));
-    std::string content;
-    std::vector<char> buffer(1 << 16);
+    // Read straight into a text of the file's size, so that a large file is not copied over
+    // and over as the text grows; a file that grows meanwhile is read to its new end.
+    struct stat status {};
+    const bool sized = ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+    std::string content(sized ? static_cast<std::size_t>(status.st_size) + 1 : std::size_t{1} << 16, '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
+        if (used == content.size()) content.resize(content.size() * 2);
+        const ssize_t count = ::read(file.get(), content.data() + used, content.size() - used);
         if (count == 0) break;
         if (count < 0 && errno == EINTR) continue;
         if (count < 0)
             return ParseResult<std::string>::failure(std::string("cannot read the file: ") + std::strerror(errno));
-        content.append(buffer.data(), static_cast<std::size_t>(count));
+        used += static_cast<std::size_t>(count);
     }
+    content.resize(used);
     return ParseResult<std::string>::success(std::move(content));
 }
 

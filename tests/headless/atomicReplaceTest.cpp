@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +105,102 @@ TEST(AtomicReplace, CopiesTheTailOfALargeFileExactly) {
                                     }),
               "");
     EXPECT_EQ(readFile(folder.file("copy")), "HEAD" + big.substr(1000));
+}
+
+// Replacements that keep the superseded file for the next one: every file ends with exactly
+// its own new content, whatever the kept file held before, and nothing is left once the kept
+// file is removed.
+// The contents of the hidden files a replacement keeps for the next one.
+std::vector<std::string> keptContents(const ScratchFolder& folder) {
+    std::vector<std::string> contents;
+    for (const std::string& name : filesIn(folder.path()))
+        if (name.front() == '.') contents.push_back(readFile(folder.file(name)));
+    return contents;
+}
+
+// Whether the folder's file system can exchange two names (else nothing is kept).
+bool namesExchangeIn(const ScratchFolder& folder) {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    writeFile(folder.file("probe.a"), "a");
+    writeFile(folder.file("probe.b"), "b");
+    const bool exchanged = ::renameat2(AT_FDCWD, folder.file("probe.a").c_str(), AT_FDCWD,
+                                       folder.file("probe.b").c_str(), RENAME_EXCHANGE) == 0;
+    std::filesystem::remove(folder.file("probe.a"));
+    std::filesystem::remove(folder.file("probe.b"));
+    return exchanged;
+#else
+    (void)folder;
+    return false;
+#endif
+}
+
+TEST(AtomicReplace, AKeptFileTakesTheNextContentAndLeavesNoOtherFileChanged) {
+    ScratchFolder folder;
+    const bool reusable = namesExchangeIn(folder);
+    const std::vector<std::string> names = {"run1.vtc", "run2.vtc", "run3.vtc", "new.vtc"};
+    const std::vector<std::string> before = {std::string(5000, 'a'), "b", std::string(70000, 'c'), ""};
+    const std::vector<std::string> after = {"one", std::string(9000, '2'), "three", std::string(300, '4')};
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) writeFile(folder.file(names[i]), before[i]);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(replaceFileAtomically(folder.file(names[i]), writing(after[i]), 0644, SupersededFile::Reuse), "");
+        // The old content is kept, the one kept before has taken the new content; a new file
+        // supersedes none.
+        const bool existed = i + 1 < names.size();
+        EXPECT_EQ(keptContents(folder), reusable && existed ? std::vector<std::string>{before[i]}
+                                                            : std::vector<std::string>{}) << names[i];
+        for (std::size_t k = 0; k <= i; ++k) EXPECT_EQ(readFile(folder.file(names[k])), after[k]) << names[k];
+        for (std::size_t k = i + 1; k + 1 < names.size(); ++k) EXPECT_EQ(readFile(folder.file(names[k])), before[k]);
+    }
+    removeKeptFile();
+    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"new.vtc", "run1.vtc", "run2.vtc", "run3.vtc"}));
+}
+
+TEST(AtomicReplace, AFileThatOtherLinksHoldIsNeverReused) {
+    ScratchFolder folder;
+    writeFile(folder.file("run1.vtc"), "old run 1");
+    ASSERT_EQ(::link(folder.file("run1.vtc").c_str(), folder.file("backup.vtc").c_str()), 0);
+    writeFile(folder.file("run2.vtc"), "old run 2");
+    ASSERT_EQ(replaceFileAtomically(folder.file("run1.vtc"), writing("new run 1"), 0644, SupersededFile::Reuse), "");
+    ASSERT_EQ(replaceFileAtomically(folder.file("run2.vtc"), writing("new run 2"), 0644, SupersededFile::Reuse), "");
+    removeKeptFile();
+    EXPECT_EQ(readFile(folder.file("backup.vtc")), "old run 1");
+    EXPECT_EQ(readFile(folder.file("run1.vtc")), "new run 1");
+    EXPECT_EQ(readFile(folder.file("run2.vtc")), "new run 2");
+    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"backup.vtc", "run1.vtc", "run2.vtc"}));
+}
+
+TEST(AtomicReplace, AFailedWriteIntoAKeptFileLeavesTheOriginal) {
+    ScratchFolder folder;
+    writeFile(folder.file("run1.vtc"), "old run 1");
+    writeFile(folder.file("run2.vtc"), "old run 2");
+    ASSERT_EQ(replaceFileAtomically(folder.file("run1.vtc"), writing("new run 1"), 0644, SupersededFile::Reuse), "");
+    const std::string problem = replaceFileAtomically(
+        folder.file("run2.vtc"),
+        [](int fd) {
+            writeAll(fd, "par", 3);
+            return std::string("disk full");
+        },
+        0644, SupersededFile::Reuse);
+    EXPECT_EQ(problem, "disk full");
+    EXPECT_EQ(readFile(folder.file("run2.vtc")), "old run 2");
+    removeKeptFile();
+    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"run1.vtc", "run2.vtc"}));
+}
+
+// A kept file is moved beside its next destination, in another folder of the same disk.
+TEST(AtomicReplace, AKeptFileServesAnotherFolder) {
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.file("a"));
+    std::filesystem::create_directory(folder.file("b"));
+    writeFile(folder.file("a/run.vtc"), std::string(4096, 'x'));
+    writeFile(folder.file("b/run.vtc"), "old b");
+    ASSERT_EQ(replaceFileAtomically(folder.file("a/run.vtc"), writing("new a"), 0644, SupersededFile::Reuse), "");
+    ASSERT_EQ(replaceFileAtomically(folder.file("b/run.vtc"), writing("new b"), 0644, SupersededFile::Reuse), "");
+    removeKeptFile();
+    EXPECT_EQ(readFile(folder.file("a/run.vtc")), "new a");
+    EXPECT_EQ(readFile(folder.file("b/run.vtc")), "new b");
+    EXPECT_EQ(filesIn(folder.file("a")), std::vector<std::string>{"run.vtc"});
+    EXPECT_EQ(filesIn(folder.file("b")), std::vector<std::string>{"run.vtc"});
 }
 
 }  // namespace
