@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -135,17 +136,84 @@ ParseResult<SdmContent> parseColoursNamesAndValues(Scanner& scanner, std::size_t
     return ParseResult<SdmContent>::success(std::move(content));
 }
 
-// A value in its 12-character field, or after one blank when its text fills the field. The
-// text is that of "%.6g" (to_chars with a precision is printf's conversion), without a
-// format string to interpret and a text to allocate for each of the many values; `out` has
-// room for the longest.
+// "%.6g" of a value, as printf writes it. to_chars with a precision gives exactly that but is
+// slow; the shortest text that reads back as the value (to_chars without one, fast) rounded to
+// six digits is the same text, except when that shortest text has seven digits and ends in a 5:
+// then the value's exact binary expansion decides, and the precise conversion writes it. (A
+// rounding point between the value and its shortest text would itself be a text no longer
+// than that one that reads back as the value, so none lies between them.) Subnormal values
+// carry too few bits for that argument and take the precise conversion too.
 constexpr std::size_t longestValueText = 48;
 
+std::size_t sixDigitText(char* out, double value) {
+    const auto precise = [&] {
+        return static_cast<std::size_t>(
+            std::to_chars(out, out + longestValueText, value, std::chars_format::general, 6).ptr - out);
+    };
+    if (!std::isfinite(value) || std::fabs(value) < 1e-300) return precise();
+    char shortest[longestValueText];
+    const char* const end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific).ptr;
+    // "-d.dddde-XX": the sign, the digits without the point, the decimal exponent.
+    const char* p = shortest;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[24];
+    int count = 0;
+    for (; p != end && *p != 'e'; ++p)
+        if (*p != '.' && count < 24) digits[count++] = *p;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
+    if (count == 7 && digits[6] == '5') return precise();
+    if (count > 6) {
+        const bool up = digits[6] >= '5';
+        count = 6;
+        for (int i = 5; up && i >= 0; --i) {
+            if (digits[i] != '9') {
+                ++digits[i];
+                break;
+            }
+            digits[i] = '0';
+            if (i == 0) {  // 999999.5 becomes 1000000
+                digits[0] = '1';
+                ++exponent;
+            }
+        }
+    }
+    while (count > 1 && digits[count - 1] == '0') --count;
+
+    char* q = out;
+    if (negative) *q++ = '-';
+    if (exponent < -4 || exponent >= 6) {
+        *q++ = digits[0];
+        if (count > 1) {
+            *q++ = '.';
+            for (int i = 1; i < count; ++i) *q++ = digits[i];
+        }
+        *q++ = 'e';
+        *q++ = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude < 10) *q++ = '0';
+        q = std::to_chars(q, out + longestValueText, magnitude).ptr;
+    } else if (exponent < 0) {
+        *q++ = '0';
+        *q++ = '.';
+        for (int i = -1; i > exponent; --i) *q++ = '0';
+        for (int i = 0; i < count; ++i) *q++ = digits[i];
+    } else {
+        for (int i = 0; i <= exponent; ++i) *q++ = i < count ? digits[i] : '0';
+        if (count > exponent + 1) {
+            *q++ = '.';
+            for (int i = exponent + 1; i < count; ++i) *q++ = digits[i];
+        }
+    }
+    return static_cast<std::size_t>(q - out);
+}
+
+// A value in its 12-character field, or after one blank when its text fills the field,
+// written straight into the text (`out` has room for the longest).
 char* writeValue(char* out, double value) {
     char text[longestValueText];
-    const std::to_chars_result written =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
-    const std::size_t length = static_cast<std::size_t>(written.ptr - text);
+    const std::size_t length = sixDigitText(text, value);
     const std::size_t blanks = length < 12 ? 12 - length : 1;
     std::memset(out, ' ', blanks);
     std::memcpy(out + blanks, text, length);

@@ -106,6 +106,50 @@ TEST(SdmFile, ConfoundHeadersGiveTheirCounts) {
     EXPECT_FALSE(parseRtcHeader("FileVersion: 2\nType: DesignMatrix\nNrOfPredictors: x\n"));
 }
 
+std::string printedRows(const std::vector<double>& values) {
+    std::string expected;
+    for (double value : values) {
+        char field[64];
+        std::snprintf(field, sizeof field, "%12.6g", value);
+        expected += std::string(field[0] == ' ' ? "" : " ") + field + "\n";
+    }
+    return expected;
+}
+
+std::string writtenRows(const std::vector<double>& values) {
+    SdmContent content;
+    content.dataPoints = static_cast<int>(values.size());
+    content.colors = {{1, 2, 3}};
+    content.names = {"Only"};
+    content.values = values;
+    const std::string text = sdmText(content);
+    return text.substr(text.find("\"Only\"\n") + 7);
+}
+
+// Six digits are rounded from the shortest text of a value, or taken from its exact expansion
+// when that text ends in a 5 just after the sixth digit: over values of every magnitude and
+// over such near-ties, the texts are printf's.
+TEST(SdmFile, SixDigitTextsAreThoseOfPrintfAtTiesAndEveryMagnitude) {
+    std::vector<double> values = {999999.5, 9999995.0, 1234565.0, 0.1234565, 9.999995e-5, 0.000999999500,
+                                  1.0000005, 123456.5, 2.5e-5, 99999.95, -0.00012345650, 1e-4, 1e-5, 1e6, 1e5,
+                                  std::numeric_limits<double>::denorm_min(), 3e-323, 1e-310, 2.5e-320, 2.2250738585072014e-308};
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 100'000; ++i) {
+        double value = 0.0;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        values.push_back(value);
+        // Seven digits ending in 5 (and their neighbours) at magnitudes from 1e-12 to 1e12.
+        char text[64];
+        std::snprintf(text, sizeof text, "%lld5e%d", static_cast<long long>(100000 + random() % 900000),
+                      static_cast<int>(random() % 25) - 18);
+        const double tie = std::strtod(text, nullptr);
+        values.insert(values.end(), {tie, std::nextafter(tie, 0.0), std::nextafter(tie, HUGE_VAL), -tie});
+        values.push_back(static_cast<float>(tie));
+    }
+    EXPECT_TRUE(writtenRows(values) == printedRows(values));
+}
+
 // Values are written without printf and read without strtod where they can be; the texts
 // and the values must still be exactly theirs.
 TEST(SdmFile, ValuesAreThoseOfPrintfAndStrtod) {
@@ -116,19 +160,7 @@ TEST(SdmFile, ValuesAreThoseOfPrintfAndStrtod) {
     std::mt19937_64 random(17);
     std::uniform_real_distribution<float> predictor(-0.3f, 1.2f);
     for (int i = 0; i < 2000; ++i) values.push_back(predictor(random));
-    SdmContent content;
-    content.dataPoints = static_cast<int>(values.size());
-    content.colors = {{1, 2, 3}};
-    content.names = {"Only"};
-    content.values = values;
-    const std::string text = sdmText(content);
-    std::string expected;
-    for (double value : values) {
-        char field[64];
-        std::snprintf(field, sizeof field, "%12.6g", value);
-        expected += std::string(field[0] == ' ' ? "" : " ") + field + "\n";
-    }
-    EXPECT_EQ(text.substr(text.find("\"Only\"\n") + 7), expected);
+    EXPECT_EQ(writtenRows(values), printedRows(values));
 
     const std::vector<std::string> texts = {"+2.5",   "0x1A",      "-0X1p-2", "1e400", "-1e400", "1e-400", "4.9e-324",
                                             "2e-320", "infinity",  "-inf",    "nan",   "0.0310625-0.000387509",
