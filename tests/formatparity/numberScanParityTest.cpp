@@ -70,6 +70,14 @@ void expectCopiedExactlyWhenDefaultNotation(const std::string& text, const std::
     }
 }
 
+// A text of 1 to mostLength characters drawn from the alphabet.
+std::string randomText(const std::string& alphabet, int mostLength, std::mt19937& random) {
+    std::string text;
+    const int length = 1 + static_cast<int>(random() % static_cast<unsigned>(mostLength));
+    for (int k = 0; k < length; ++k) text += alphabet[random() % alphabet.size()];
+    return text;
+}
+
 TEST(NumberScanParity, digitRunsOfEveryLengthEndingOnEveryKindOfByte) {
     const std::vector<std::string> endings = {"", " ", "\t", "\n", "/", ":", "-0.5", "+", ".", "e5", "E-3", "e", "x",
                                               "\"", std::string(1, '\0'), "\x80", "\xff", "\xb9", "9"};
@@ -96,9 +104,7 @@ TEST(NumberScanParity, randomTextsOfDigitsPointsAndSigns) {
     const std::string alphabet = "0123456789012345678901234567890123456789..e-+ \x80/:";
     std::mt19937 random(4);
     for (int i = 0; i < 200'000; ++i) {
-        std::string text;
-        const int length = 1 + static_cast<int>(random() % 30);
-        for (int k = 0; k < length; ++k) text += alphabet[random() % alphabet.size()];
+        std::string text = randomText(alphabet, 30, random);
         // The scanner starts on a token; skipping the white space before it is its reader's.
         if (text[0] == ' ') text[0] = '7';
         expectAsStreamExtraction(text);
@@ -166,9 +172,7 @@ TEST(NumberScanParity, onlyTheDefaultNotationOfRandomTextsIsCopied) {
     const std::string alphabet = "0000123456789..e-+";
     std::mt19937 random(22);
     for (int i = 0; i < 300'000; ++i) {
-        std::string text;
-        const int length = 1 + static_cast<int>(random() % 14);
-        for (int k = 0; k < length; ++k) text += alphabet[random() % alphabet.size()];
+        const std::string text = randomText(alphabet, 14, random);
         expectCopiedExactlyWhenDefaultNotation(text, random() % 2 ? "" : std::string(30, ' '));
     }
 }

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "headless/fileDescriptor.h"
 #include "tests/headless/testFiles.h"
@@ -110,6 +112,10 @@ TEST(AtomicReplace, CopiesTheTailOfALargeFileExactly) {
 // Replacements that keep the superseded file for the next one: every file ends with exactly
 // its own new content, whatever the kept file held before, and nothing is left once the kept
 // file is removed.
+std::string replaceKeeping(const std::string& path, const std::string& text) {
+    return replaceFileAtomically(path, writing(text), 0644, SupersededFile::Reuse);
+}
+
 // The contents of the hidden files a replacement keeps for the next one.
 std::vector<std::string> keptContents(const ScratchFolder& folder) {
     std::vector<std::string> contents;
@@ -142,7 +148,7 @@ TEST(AtomicReplace, AKeptFileTakesTheNextContentAndLeavesNoOtherFileChanged) {
     const std::vector<std::string> after = {"one", std::string(9000, '2'), "three", std::string(300, '4')};
     for (std::size_t i = 0; i + 1 < names.size(); ++i) writeFile(folder.file(names[i]), before[i]);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        ASSERT_EQ(replaceFileAtomically(folder.file(names[i]), writing(after[i]), 0644, SupersededFile::Reuse), "");
+        ASSERT_EQ(replaceKeeping(folder.file(names[i]), after[i]), "");
         // The old content is kept, the one kept before has taken the new content; a new file
         // supersedes none.
         const bool existed = i + 1 < names.size();
@@ -155,25 +161,55 @@ TEST(AtomicReplace, AKeptFileTakesTheNextContentAndLeavesNoOtherFileChanged) {
     EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"new.vtc", "run1.vtc", "run2.vtc", "run3.vtc"}));
 }
 
-TEST(AtomicReplace, AFileThatOtherLinksHoldIsNeverReused) {
-    ScratchFolder folder;
-    writeFile(folder.file("run1.vtc"), "old run 1");
-    ASSERT_EQ(::link(folder.file("run1.vtc").c_str(), folder.file("backup.vtc").c_str()), 0);
-    writeFile(folder.file("run2.vtc"), "old run 2");
-    ASSERT_EQ(replaceFileAtomically(folder.file("run1.vtc"), writing("new run 1"), 0644, SupersededFile::Reuse), "");
-    ASSERT_EQ(replaceFileAtomically(folder.file("run2.vtc"), writing("new run 2"), 0644, SupersededFile::Reuse), "");
-    removeKeptFile();
-    EXPECT_EQ(readFile(folder.file("backup.vtc")), "old run 1");
-    EXPECT_EQ(readFile(folder.file("run1.vtc")), "new run 1");
-    EXPECT_EQ(readFile(folder.file("run2.vtc")), "new run 2");
-    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"backup.vtc", "run1.vtc", "run2.vtc"}));
+// Two replacements in a row, after which every file holds exactly what it should and no
+// temporary file is left: a file that another link holds is never written over, and a kept
+// file moves to another folder of the same disk.
+TEST(AtomicReplace, KeptFilesServeOnlyWhereNothingElseHoldsThem) {
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    struct Case {
+        const char* what;
+        Files before;
+        Files links;  // existing file, its second name
+        Files replacements;
+        Files after;  // every file there is, with its content
+    };
+    const std::vector<Case> cases = {
+        {"a file with a second link",
+         {{"run1.vtc", "old run 1"}, {"run2.vtc", "old run 2"}},
+         {{"run1.vtc", "backup.vtc"}},
+         {{"run1.vtc", "new run 1"}, {"run2.vtc", "new run 2"}},
+         {{"backup.vtc", "old run 1"}, {"run1.vtc", "new run 1"}, {"run2.vtc", "new run 2"}}},
+        {"another folder",
+         {{"a/run.vtc", std::string(4096, 'x')}, {"b/run.vtc", "old b"}},
+         {},
+         {{"a/run.vtc", "new a"}, {"b/run.vtc", "new b"}},
+         {{"a/run.vtc", "new a"}, {"b/run.vtc", "new b"}}},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        for (const auto& [name, content] : c.before) {
+            std::filesystem::create_directories(std::filesystem::path(folder.file(name)).parent_path());
+            writeFile(folder.file(name), content);
+        }
+        for (const auto& [name, second] : c.links)
+            ASSERT_EQ(::link(folder.file(name).c_str(), folder.file(second).c_str()), 0) << c.what;
+        for (const auto& [name, content] : c.replacements) ASSERT_EQ(replaceKeeping(folder.file(name), content), "");
+        removeKeptFile();
+        Files found;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
+            if (entry.is_regular_file())
+                found.emplace_back(std::filesystem::relative(entry.path(), folder.path()).string(),
+                                   readFile(entry.path().string()));
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, c.after) << c.what;
+    }
 }
 
 TEST(AtomicReplace, AFailedWriteIntoAKeptFileLeavesTheOriginal) {
     ScratchFolder folder;
     writeFile(folder.file("run1.vtc"), "old run 1");
     writeFile(folder.file("run2.vtc"), "old run 2");
-    ASSERT_EQ(replaceFileAtomically(folder.file("run1.vtc"), writing("new run 1"), 0644, SupersededFile::Reuse), "");
+    ASSERT_EQ(replaceKeeping(folder.file("run1.vtc"), "new run 1"), "");
     const std::string problem = replaceFileAtomically(
         folder.file("run2.vtc"),
         [](int fd) {
@@ -185,22 +221,6 @@ TEST(AtomicReplace, AFailedWriteIntoAKeptFileLeavesTheOriginal) {
     EXPECT_EQ(readFile(folder.file("run2.vtc")), "old run 2");
     removeKeptFile();
     EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"run1.vtc", "run2.vtc"}));
-}
-
-// A kept file is moved beside its next destination, in another folder of the same disk.
-TEST(AtomicReplace, AKeptFileServesAnotherFolder) {
-    ScratchFolder folder;
-    std::filesystem::create_directory(folder.file("a"));
-    std::filesystem::create_directory(folder.file("b"));
-    writeFile(folder.file("a/run.vtc"), std::string(4096, 'x'));
-    writeFile(folder.file("b/run.vtc"), "old b");
-    ASSERT_EQ(replaceFileAtomically(folder.file("a/run.vtc"), writing("new a"), 0644, SupersededFile::Reuse), "");
-    ASSERT_EQ(replaceFileAtomically(folder.file("b/run.vtc"), writing("new b"), 0644, SupersededFile::Reuse), "");
-    removeKeptFile();
-    EXPECT_EQ(readFile(folder.file("a/run.vtc")), "new a");
-    EXPECT_EQ(readFile(folder.file("b/run.vtc")), "new b");
-    EXPECT_EQ(filesIn(folder.file("a")), std::vector<std::string>{"run.vtc"});
-    EXPECT_EQ(filesIn(folder.file("b")), std::vector<std::string>{"run.vtc"});
 }
 
 }  // namespace
