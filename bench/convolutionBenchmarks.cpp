@@ -12,6 +12,9 @@
 #include "headless/protocolFile.h"
 #include "headless/responseFunction.h"
 #include "headless/sdmFile.h"
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -106,4 +109,15 @@ BENCHMARK(designMatrixText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The allocator kept as morvane keeps it (see its main), so that the figures are morvane's.
+int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
