@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <mutex>
 #include <system_error>
@@ -119,8 +120,29 @@ struct KeptFile {
 std::mutex keptFileMutex;
 KeptFile keptFile;
 
+// The kept file's path once more, for a signal handler: written only while the flag is
+// clear, read only while it is set.
+char keptPathForSignals[4096];
+volatile std::sig_atomic_t keptPathPublished = 0;
+
+bool publishKeptPath(const std::string& path) {
+    keptPathPublished = 0;
+    if (path.size() >= sizeof keptPathForSignals) return false;
+    std::memcpy(keptPathForSignals, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    keptPathPublished = 1;
+    return true;
+}
+
+extern "C" void removeKeptFileAndEnd(int signalNumber) {
+    if (keptPathPublished != 0) ::unlink(keptPathForSignals);
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
 KeptFile takeKeptFile() {
     const std::lock_guard<std::mutex> lock(keptFileMutex);
+    keptPathPublished = 0;
     KeptFile taken = keptFile;
     keptFile = {};
     return taken;
@@ -175,7 +197,7 @@ void keepSupersededFile(const std::string& temporary) {
     struct stat status {};
     if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
         const std::lock_guard<std::mutex> lock(keptFileMutex);
-        if (keptFile.descriptor < 0) {
+        if (keptFile.descriptor < 0 && publishKeptPath(temporary)) {
             keptFile = {descriptor, temporary};
             return;
         }
@@ -193,6 +215,17 @@ void closeReplacedFile(int descriptor) {
 }
 
 void removeKeptFile() { dropFile(takeKeptFile()); }
+
+void removeKeptFileWhenInterrupted() {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (::sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        struct sigaction removing {};
+        removing.sa_handler = removeKeptFileAndEnd;
+        sigemptyset(&removing.sa_mask);
+        ::sigaction(signalNumber, &removing, nullptr);
+    }
+}
 
 std::string temporaryFileName(const std::string& destination, pid_t pid, unsigned count) {
     return joinPath(folderOf(destination),

@@ -35,6 +35,10 @@ std::string replaceFileAtomically(const std::string& destination, const ContentW
 // temporary file.
 void removeKeptFile();
 
+// Has an interrupt, a termination request or a hang-up remove the kept file before the
+// program ends by it (signals the program ignores stay ignored). For a program's start.
+void removeKeptFileWhenInterrupted();
+
 // Closes the last descriptor of a file that a replacement has superseded. Closing it frees
 // the old file's blocks, which keeps a file system busy for tens of milliseconds for a large
 // VTC; on POSIX systems a helper thread does it while the work goes on, and the program

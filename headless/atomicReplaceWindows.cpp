@@ -70,6 +70,7 @@ void closeReplacedFile(int descriptor) {
 
 // Windows frees every superseded file: nothing is kept.
 void removeKeptFile() {}
+void removeKeptFileWhenInterrupted() {}
 
 std::string temporaryFileName(const std::string& destination, pid_t pid, unsigned count) {
     return joinPath(folderOf(destination),

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "headless/atomicReplace.h"
 #include "headless/commandLine.h"
 #include "headless/fileList.h"
 #include "headless/hostEntryPoints.h"
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
+    removeKeptFileWhenInterrupted();
     try {
         return run(argc, argv);
     } catch (const std::exception& error) {

@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
@@ -203,6 +205,27 @@ TEST(AtomicReplace, KeptFilesServeOnlyWhereNothingElseHoldsThem) {
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, c.after) << c.what;
     }
+}
+
+// A run ended by a signal between two saves takes the kept file with it.
+TEST(AtomicReplace, AnInterruptedProgramLeavesNoKeptFile) {
+    ScratchFolder folder;
+    writeFile(folder.file("run1.vtc"), std::string(10000, 'o'));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        removeKeptFileWhenInterrupted();
+        const bool replaced = replaceKeeping(folder.file("run1.vtc"), "new") == "";
+        const bool kept = filesIn(folder.path()).size() == 2;
+        if (!replaced || !kept) ::_exit(3);
+        ::raise(SIGTERM);
+        ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"run1.vtc"});
+    EXPECT_EQ(readFile(folder.file("run1.vtc")), "new");
 }
 
 TEST(AtomicReplace, AFailedWriteIntoAKeptFileLeavesTheOriginal) {
