@@ -191,11 +191,13 @@ int reuseKeptFile(const std::string& temporary) {
 }
 
 // After the exchange the old file stands under the temporary name. It is kept only when that
-// is its one name (a file that other links still hold is theirs) and it can be written.
+// is its one name (a file that other links still hold is theirs), it belongs to this user (a
+// file made from it belongs to its owner) and it can be written.
 void keepSupersededFile(const std::string& temporary) {
     const int descriptor = ::open(temporary.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     struct stat status {};
-    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
+    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+        status.st_uid == ::geteuid()) {
         const std::lock_guard<std::mutex> lock(keptFileMutex);
         if (keptFile.descriptor < 0 && publishKeptPath(temporary)) {
             keptFile = {descriptor, temporary};
