@@ -1,7 +1,6 @@
 #include "batch/fileList.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -103,10 +102,11 @@ std::optional<FileList> readFileListFrom(std::istream& input, const std::string&
 }
 
 std::optional<FileList> readFileList(const std::string& listPath) {
-    std::ifstream input(listPath, std::ios::binary);
-    // A folder opens as a stream too and would read as an empty list.
-    std::error_code notChecked;
-    if (!input || std::filesystem::is_directory(listPath, notChecked)) {
+    // A folder opens as a stream too and would read as an empty list; a pipe may keep the
+    // run waiting for ever, a device give text without end.
+    std::ifstream input;
+    if (!namesNonRegularFile(listPath.c_str())) input.open(listPath, std::ios::binary);
+    if (!input.is_open()) {
         logText(formatText("Unable to open the file list: %s", listPath.c_str()));
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 std::string formatText(const char* format, ...) {
     va_list arguments;
@@ -66,4 +68,11 @@ std::optional<std::string> insertBeforeExtension(std::string_view name, std::str
 
 bool containsText(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
+}
+
+bool namesNonRegularFile(const char* path) {
+    if (path == nullptr || *path == '\0') return false;
+    std::error_code unknown;
+    const std::filesystem::file_status status = std::filesystem::status(path, unknown);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }

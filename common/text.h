@@ -33,5 +33,10 @@ std::string appendToFileStem(const char* path, const char* inserted, char separa
 // run1.sdm + _HR -> run1_HR.sdm. No text for a name shorter than four characters.
 std::optional<std::string> insertBeforeExtension(std::string_view name, std::string_view suffix);
 
+// Whether the path names something that is there but is no regular file: a folder, a pipe,
+// a device, a socket. Opening such a thing may wait for a writer that never comes, and
+// reading it may never end. A path that names nothing is not such a thing.
+bool namesNonRegularFile(const char* path);
+
 // Case-sensitive substring test on the whole text.
 bool containsText(std::string_view text, std::string_view part);

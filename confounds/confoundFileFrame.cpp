@@ -71,8 +71,9 @@ std::unique_ptr<ConfoundRecord> readConfoundText(std::string_view bytes, const c
 std::unique_ptr<ConfoundRecord> readConfoundFile(const char* path, ConfoundKind kind, ConfoundFileForm form,
                                                  const char* openFailure, ConfoundBodyReader body) {
     // Binary: a carriage return is white space to the readers anyway.
+    // A folder, pipe or device is no file to read (a pipe could keep the run waiting).
     std::ifstream file;
-    if (path != nullptr) file.open(path, std::ios::in | std::ios::binary);
+    if (path != nullptr && !namesNonRegularFile(path)) file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open()) {
         logReadingFile(path);
         logText(openFailure);

@@ -279,7 +279,9 @@ std::string writeExtendedDesignMatrix(const std::string& designMatrixName, const
             logText(errorLine(variant));
             return outputName;
         }
-        std::ifstream designMatrix(designMatrixName);
+        // Neither side may be a folder, pipe or device: a pipe would keep the run waiting.
+        std::ifstream designMatrix;
+        if (!namesNonRegularFile(designMatrixName.c_str())) designMatrix.open(designMatrixName);
         std::optional<std::string> formed = extendedDesignMatrixName(designMatrixName, confounds, variant);
         if (!formed) {
             logText(errorLine(variant));
@@ -292,7 +294,8 @@ std::string writeExtendedDesignMatrix(const std::string& designMatrixName, const
                                designMatrixName.c_str()));
             return outputName;
         }
-        std::ofstream output(outputName, std::ios::out | std::ios::trunc);
+        std::ofstream output;
+        if (!namesNonRegularFile(outputName.c_str())) output.open(outputName, std::ios::out | std::ios::trunc);
         if (!output.is_open()) {
             logText("Unable to open a file for writing.");
             return outputName;

@@ -211,6 +211,9 @@ ParseResult<VtcFileHeader> readVtcHeader(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
         return ParseResult<VtcFileHeader>::failure("it is a folder, not a file");
+    // A pipe could keep the run waiting for a writer, a device give bytes without end.
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return ParseResult<VtcFileHeader>::failure("it is a pipe or a device, not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in) return ParseResult<VtcFileHeader>::failure(std::string("cannot open the file for reading: ") + std::strerror(errno));
     ParseResult<VtcFileHeader> result = parseVtcHeader(in);

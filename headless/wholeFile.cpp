@@ -12,7 +12,12 @@ namespace morvane {
 
 ParseResult<std::string> readWholeFile(const std::string& path) {
     // The system's own calls, so that the reason (missing, not permitted, a folder, a name
-    // too long) reaches the message; a stream opens a folder and reads it as empty.
+    // too long) reaches the message; a stream opens a folder and reads it as empty. A pipe
+    // could keep the run waiting for a writer and a device give bytes without end: neither
+    // is opened.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode))
+        return ParseResult<std::string>::failure("cannot read the file: it is a pipe or a device, not a file");
     const FileDescriptor file(openForReading(path));
     if (!file.valid()) return ParseResult<std::string>::failure(std::string("cannot open the file: ") + std::strerror(errno));
     // Read straight into a text of the file's size, so that a large file is not copied over

@@ -67,6 +67,14 @@ struct Study {
         fs::remove(at(name));
         fs::create_directory(at(name));
     }
+    void makeFifo(const std::string& name) const {
+        fs::remove(at(name));
+        if (::mkfifo(at(name).c_str(), 0644) != 0) throw std::runtime_error("cannot make the pipe " + name);
+    }
+    void linkTo(const std::string& name, const std::string& target) const {
+        fs::remove(at(name));
+        fs::create_symlink(target, at(name));
+    }
     void makeUnreadable(const std::string& name) {
         fs::permissions(at(name), fs::perms::none);
         unprivileged = true;
@@ -156,7 +164,22 @@ const BadInputCase cases[] = {
      "cannot link run2.vtc: it is a folder, not a file", "", oneBroken},
     {"FolderForMotionFile", [](Study& s) { s.makeFolder("run1_3DMC.sdm"); }, 1,
      "the confound file run1_3DMC.sdm cannot be read: cannot read the file: Is a directory",
-     "Problem with reading *.sdm file. Please check results.", "run1.vtc run2.vtc run3.vtc"},
+     "Unable to open the motion estimates file.", "run1.vtc run2.vtc run3.vtc"},
+
+    // Pipes and devices in a file's place: no run may wait for a writer or read without end.
+    {"PipeForList", [](Study& s) { s.makeFifo("file-list.txt"); }, 1,
+     "the file list file-list.txt cannot be read: cannot read the file: it is a pipe or a device, not a file",
+     "Unable to open the file list: file-list.txt", ""},
+    {"PipeForProtocol", [](Study& s) { s.makeFifo("run2.prt"); }, 1, "the protocol run2.prt is not found", "",
+     oneBroken},
+    {"PipeForVtc", [](Study& s) { s.makeFifo("run2.vtc"); }, 1,
+     "cannot link run2.vtc: it is a pipe or a device, not a file", "", oneBroken},
+    {"PipeForMotionFile", [](Study& s) { s.makeFifo("run2_3DMC.sdm"); }, 1,
+     "the confound file run2_3DMC.sdm cannot be read: cannot read the file: it is a pipe or a device, not a file",
+     "Unable to open the motion estimates file.", "run1.vtc run2.vtc run3.vtc"},
+    {"EndlessDeviceForHeartRateFile", [](Study& s) { s.linkTo("run1_HR.rtc", "/dev/zero"); }, 1,
+     "the confound file run1_HR.rtc cannot be read: cannot read the file: it is a pipe or a device, not a file",
+     "Unable to open the design matrix file.", "run1.vtc run2.vtc run3.vtc"},
 
     // Files of binary garbage.
     {"GarbageList", [](Study& s) { s.write("file-list.txt", garbage(4096, 1)); }, 1, "names no protocol", "",

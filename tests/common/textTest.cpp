@@ -1,7 +1,13 @@
 #include "common/text.h"
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -78,5 +84,27 @@ TEST(FormatText, BuildsLinesOfAnyLength) {
     EXPECT_EQ(formatText("Predictor value: %f", -101.0), "Predictor value: -101.000000");
     EXPECT_EQ(formatText("%s", ""), "");
 }
+
+#if !defined(_WIN32)
+// Folders, pipes and devices are told from files; a missing path is left to the open.
+TEST(NamesNonRegularFile, TellsFilesFromFoldersPipesAndDevices) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("quorvel-kinds-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream((folder / "file.sdm").string()) << "x";
+    ASSERT_EQ(::mkfifo((folder / "pipe.sdm").c_str(), 0600), 0);
+    std::filesystem::create_symlink("file.sdm", folder / "link.sdm");
+    const struct {
+        std::string path;
+        bool nonRegular;
+    } cases[] = {
+        {(folder / "file.sdm").string(), false}, {(folder / "link.sdm").string(), false},
+        {(folder / "missing.sdm").string(), false}, {"", false},
+        {folder.string(), true}, {(folder / "pipe.sdm").string(), true}, {"/dev/null", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(namesNonRegularFile(c.path.c_str()), c.nonRegular) << c.path;
+    EXPECT_FALSE(namesNonRegularFile(nullptr));
+    std::filesystem::remove_all(folder);
+}
+#endif
 
 }  // namespace
