@@ -122,6 +122,15 @@ Transcript listLines(const std::string& listPath, int count, const std::vector<s
     return lines;
 }
 
+// The opening of a run with the default answers, up to the list's last log line.
+Transcript startOfRun(const std::string& listPath, int count, const std::vector<std::string>& tokens) {
+    Transcript start = opening;
+    append(start, defaultQuestions());
+    start.push_back(fileDialog);
+    append(start, listLines(listPath, count, tokens));
+    return start;
+}
+
 class RunBatch : public testing::Test {
 protected:
     void SetUp() override {
@@ -317,10 +326,7 @@ TEST_F(RunBatch, ListWithoutProtocolsEndsWithTheSummary) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 0, {"D:\\study\\run1.vtc", "D:\\study\\notes.txt", "^"}));
+    Transcript expected = startOfRun(listPath, 0, {"D:\\study\\run1.vtc", "D:\\study\\notes.txt", "^"});
     append(expected, {summary, finished});
     EXPECT_THAT(host.transcript, ElementsAreArray(expected));
 }
@@ -361,10 +367,7 @@ TEST_P(RunBatchLinking, SummaryReflectsTheLastGroupThatWasLinked) {
 
     const Transcript failedLink = {"zrLinkVTCToCurrentVMR(\"D:\\s\\a.vtc\", 1)",
                                    log("Did not succeed in linking and generating.")};
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 2, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\b.prt", "D:\\s\\b.vtc", "^"}));
+    Transcript expected = startOfRun(listPath, 2, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\b.prt", "D:\\s\\b.vtc", "^"});
     for (const char* stem : {"a", "b"}) {
         const int result = stem[0] == 'a' ? c.firstLink : c.secondLink;
         if (result == 1) {
@@ -392,10 +395,7 @@ TEST_F(RunBatch, HeaderNotAvailableEndsTheGroupAndTheSummary) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_HR.sdm", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_HR.sdm", "^"});
     append(expected, {log("\nLoad D:\\s\\a.vtc to VMR..."), "zrLinkVTCToCurrentVMR(\"D:\\s\\a.vtc\", 1)",
                       "zrGetHeaderOfVTCOfCurrentVMR()", log("Not able to retrieve VTC header information."),
                       finished});
@@ -409,10 +409,7 @@ TEST_F(RunBatch, VtcIsSavedAndConfoundsHandedOnWhenTheDesignMatrixWasNotSaved) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_RVT.rtc", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_RVT.rtc", "^"});
     append(expected, linkAndAttach("D:\\s\\a.vtc", "a.prt"));
     append(expected, designMatrixSteps("D:\\s\\a.prt", "D:\\s\\a_a.sdm", false));
     append(expected, {"zrSaveVTCOfCurrentVMR(\"D:\\s\\a.vtc\")", log("New SDM name: D:\\s\\a_a.sdm"),
@@ -429,12 +426,9 @@ TEST_F(RunBatch, ProtocolNotRetrievedHandsOnAnEmptyDesignMatrixName) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1,
-                               {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_3DMC.sdm", "D:\\s\\a_HR.sdm",
-                                "D:\\s\\a_RVT.sdm", "^"}));
+    Transcript expected = startOfRun(listPath, 1,
+                                     {"D:\\s\\a.prt", "D:\\s\\a.vtc", "D:\\s\\a_3DMC.sdm", "D:\\s\\a_HR.sdm",
+                                      "D:\\s\\a_RVT.sdm", "^"});
     append(expected, linkAndAttach("D:\\s\\a.vtc", "a.prt"));
     append(expected,
            {"zrGetProtocol()",
@@ -455,10 +449,7 @@ TEST_F(RunBatch, ProtocolWithoutTimeCourseLeavesTheOutcomeAlone) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\b.prt", "D:\\s\\b.vtc", "D:\\s\\b.sdm", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {"D:\\s\\a.prt", "D:\\s\\b.prt", "D:\\s\\b.vtc", "D:\\s\\b.sdm", "^"});
     append(expected, {warning, log("No VTC file found for PRT")});
     append(expected, successfulGroup("D:\\s\\", "b", "b", {noConfounds}));
     append(expected, {summary, finished});
@@ -472,10 +463,7 @@ TEST_F(RunBatch, FailedGroupFollowedByAGroupWithoutTimeCourseKeepsTheFailure) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 2, {"a.prt", "a.vtc", "b.prt", "^"}));
+    Transcript expected = startOfRun(listPath, 2, {"a.prt", "a.vtc", "b.prt", "^"});
     append(expected, {log("\nLoad a.vtc to VMR..."), "zrLinkVTCToCurrentVMR(\"a.vtc\", 1)",
                       log("Did not succeed in linking and generating."), log("No VTC file found for PRT"),
                       finished});
@@ -488,10 +476,7 @@ TEST_F(RunBatch, RelativeEntriesWithForwardSlashesAreUsedAsWritten) {
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"data/run1.prt", "data/run1.vtc", "."}));
+    Transcript expected = startOfRun(listPath, 1, {"data/run1.prt", "data/run1.vtc", "."});
     append(expected, successfulGroup("data/", "run1", "run1", {noConfounds}));
     append(expected, {summary, finished});
     EXPECT_THAT(host.transcript, ElementsAreArray(expected));
@@ -532,10 +517,7 @@ TEST_F(RunBatch, ProtocolNameInTheHeaderHasNoFolder) {
     EXPECT_TRUE(run());
 
     // The host finds the protocol by its bare name beside the VTC.
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"D:\\study\\protocols.v2\\faces.prt", "D:\\study\\run1.vtc", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {"D:\\study\\protocols.v2\\faces.prt", "D:\\study\\run1.vtc", "^"});
     append(expected, successfulGroup("D:\\study\\", "faces", "run1", {noConfounds}));
     append(expected, {summary, finished});
     EXPECT_THAT(host.transcript, ElementsAreArray(expected));
@@ -551,10 +533,7 @@ TEST_F(RunBatch, LongestEntriesAreLoggedWholeAndATooLongDesignMatrixPathIsNotSav
 
     EXPECT_TRUE(run());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {"D:\\a.prt", vtcPath, "D:\\a_HR.sdm", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {"D:\\a.prt", vtcPath, "D:\\a_HR.sdm", "^"});
     append(expected, linkAndAttach(vtcPath, "a.prt"));
     Transcript designMatrix = designMatrixSteps("D:\\a.prt", sdmPath, false);
     designMatrix.resize(designMatrix.size() - 2);  // no save
@@ -589,10 +568,7 @@ TEST_F(RunBatch, WritesTheDesignMatrixWithTheMotionPredictors) {
 
     EXPECT_TRUE(runBatch());
 
-    Transcript expected = opening;
-    append(expected, defaultQuestions());
-    expected.push_back(fileDialog);
-    append(expected, listLines(listPath, 1, {f + "run1.prt", f + "run1.vtc", f + "run1_3DMC.sdm", "^"}));
+    Transcript expected = startOfRun(listPath, 1, {f + "run1.prt", f + "run1.vtc", f + "run1_3DMC.sdm", "^"});
     append(expected,
            successfulGroup(f, "run1", "run1",
                            {log("Adding " + f + "run1_3DMC.sdm for SDM..."),
