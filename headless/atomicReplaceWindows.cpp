@@ -7,13 +7,7 @@
 #include "headless/atomicReplace.h"
 #include "headless/temporaryName.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "headless/windowsApi.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -3,13 +3,7 @@
 #include "headless/hostSession.h"
 #include "headless/openForReading.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "headless/windowsApi.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,13 +1,7 @@
 // Loading the plugin module on Windows.
 #include "headless/pluginModule.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "headless/windowsApi.h"
 
 #include <vector>
 

@@ -1,13 +1,7 @@
 // The headless host's file replacement, file stamps and reading descriptors on Windows.
 #include <gtest/gtest.h>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "headless/windowsApi.h"
 
 #include <algorithm>
 #include <filesystem>
