@@ -12,9 +12,7 @@
 #include "headless/protocolFile.h"
 #include "headless/responseFunction.h"
 #include "headless/sdmFile.h"
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include "headless/allocatorSettings.h"
 
 namespace {
 
@@ -111,10 +109,7 @@ BENCHMARK(designMatrixText)->Unit(benchmark::kMillisecond);
 
 // The allocator kept as morvane keeps it (see its main), so that the figures are morvane's.
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
+    morvane::keepFreedMemoryForReuse();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

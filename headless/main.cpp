@@ -2,14 +2,12 @@
 // answered on the command line, the log pane on standard output, and a check of every
 // file the run should have written.
 #include <unistd.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <exception>
 #include <fstream>
 #include <iostream>
 
+#include "headless/allocatorSettings.h"
 #include "headless/atomicReplace.h"
 #include "headless/commandLine.h"
 #include "headless/fileList.h"
@@ -102,14 +100,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-    // Every run of a batch allocates and frees the same texts of a megabyte or more (design
-    // matrices written and read back). Kept on the heap once freed, they are used again
-    // instead of being returned to the system and handed out as fresh pages, each of which
-    // the system would have to clear on first touch.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
+    keepFreedMemoryForReuse();
     removeKeptFileWhenInterrupted();
     try {
         return run(argc, argv);
