@@ -12,31 +12,11 @@
 #include <gtest/gtest.h>
 
 #include "confounds/numberFormat.h"
+#include "tests/confounds/numberTexts.h"
 
 namespace {
 
-std::string printed(const char* format, double value) {
-    const int length = std::snprintf(nullptr, 0, format, value);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, value);
-    return text;
-}
-
-std::string streamed(double value) {
-    std::ostringstream out;
-    out << value;
-    return out.str();
-}
-
-std::string defaultNotation(double value) {
-    char text[longestDefaultNotation];
-    return std::string(text, writeDefaultNotation(text, value));
-}
-
-std::string fixedSix(double value) {
-    char text[longestFixedSixDecimals];
-    return std::string(text, writeFixedSixDecimals(text, value));
-}
+using namespace numbertexts;
 
 std::vector<double> interestingValues() {
     const double inf = std::numeric_limits<double>::infinity();

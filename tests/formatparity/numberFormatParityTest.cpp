@@ -16,30 +16,11 @@
 #include <gtest/gtest.h>
 
 #include "confounds/numberFormat.h"
+#include "tests/confounds/numberTexts.h"
 
 namespace {
 
-std::string printed(const char* format, double value) {
-    char text[400];
-    const int length = std::snprintf(text, sizeof text, format, value);
-    return std::string(text, static_cast<std::size_t>(length));
-}
-
-std::string streamed(double value) {
-    std::ostringstream out;
-    out << value;
-    return out.str();
-}
-
-std::string defaultNotation(double value) {
-    char text[longestDefaultNotation];
-    return std::string(text, writeDefaultNotation(text, value));
-}
-
-std::string fixedSix(double value) {
-    char text[longestFixedSixDecimals];
-    return std::string(text, writeFixedSixDecimals(text, value));
-}
+using namespace numbertexts;
 
 double fromBits(std::uint64_t bits) {
     double value = 0.0;

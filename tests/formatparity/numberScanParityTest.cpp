@@ -11,10 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "confounds/numberFormat.h"
+#include "tests/confounds/numberTexts.h"
 #include "confounds/numberScanner.h"
 #include "confounds/tokenReader.h"
 
 namespace {
+
+using namespace numbertexts;
 
 void expectAsStreamExtractionAt(const std::string& text) {
     std::istringstream in(text);
@@ -38,11 +41,6 @@ void expectAsStreamExtraction(const std::string& text) {
     expectAsStreamExtractionAt(text);
     expectAsStreamExtractionAt(text + std::string(24, ' '));
     expectAsStreamExtractionAt(text + std::string(24, '7'));
-}
-
-std::string defaultNotation(double value) {
-    char text[longestDefaultNotation];
-    return std::string(text, writeDefaultNotation(text, value));
 }
 
 // A text may be copied for its value's default notation exactly when it is that notation;
