@@ -19,22 +19,15 @@
 
 #include "headless/vtcFile.h"
 #include "tests/hardening/morvaneProcess.h"
+#include "tests/headless/testFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using hardening::ProcessResult;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
+using morvane::testing::readFile;
+using morvane::testing::writeFile;
 
 // Bytes that look like nothing: the same for every run.
 std::string garbage(std::size_t size, unsigned seed) {

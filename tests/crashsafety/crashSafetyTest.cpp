@@ -18,6 +18,7 @@
 
 #include "headless/vtcFile.h"
 #include "tests/hardening/morvaneProcess.h"
+#include "tests/headless/testFiles.h"
 
 namespace {
 
@@ -28,16 +29,8 @@ constexpr int scanCount = 6;
 constexpr int trialCount = 100;
 constexpr auto timeBound = std::chrono::seconds(50);
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
+using morvane::testing::readFile;
+using morvane::testing::writeFile;
 
 std::string scanName(int k) { return "scan" + std::to_string(k); }
 
