@@ -30,17 +30,7 @@ std::atomic<unsigned> replacementCount{0};
 
 std::string crtError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-std::string systemError(const std::string& what, DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
-    if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return what + ": " + message;
-}
+std::string systemError(const std::string& what, DWORD error) { return what + ": " + windowsErrorText(error); }
 
 std::string temporaryPrefix(const std::string& destination) {
     return "." + lastComponent(destination) + ".morvane-";

@@ -7,22 +7,6 @@
 
 namespace morvane {
 
-namespace {
-
-std::string systemMessage(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
-    if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
-
-}  // namespace
-
 std::string programFolder() {
     std::vector<char> path(32768);
     const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -38,7 +22,7 @@ ParseResult<PluginModule> loadPluginModule(const std::string& path) {
     HMODULE handle = LoadLibraryA(file.c_str());
     if (handle == nullptr)
         return ParseResult<PluginModule>::failure("cannot load the plugin module " + path + ": " +
-                                                  systemMessage(GetLastError()));
+                                                  windowsErrorText(GetLastError()));
     PluginModule module;
     module.path = path;
     module.createPlugin = reinterpret_cast<MNZRPluginInterface* (*)()>(
