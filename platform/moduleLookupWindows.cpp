@@ -1,12 +1,6 @@
 #include "platform/moduleLookup.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windowsApi.h"
 
 void* findLoadedModule(const char* fileName) {
     if (fileName == nullptr) return nullptr;

@@ -6,13 +6,7 @@
 #include <new>
 #include <type_traits>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windowsApi.h"
 
 #include "plugin/pluginExports.h"
 #include "plugin/quorvel.h"

@@ -5,13 +5,7 @@
 #include "platform/moduleLookup.h"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windowsApi.h"
 
 // Exported by this test program, so that it can find itself as the plugin finds its host.
 extern "C" __declspec(dllexport) int frameTestExportedMarker() { return 7; }

@@ -107,13 +107,7 @@ QUORVEL_HOST_ENTRY_POINTS(TEST_HOST_CHECK_TYPED, TEST_HOST_CHECK_UNTYPED)
 #if !defined(TEST_HOST_LIBRARY)
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windowsApi.h"
 #else
 #include <dlfcn.h>
 #endif
