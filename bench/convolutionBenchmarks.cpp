@@ -68,16 +68,23 @@ BENCHMARK(convolveConditions)
     ->Args({1, 1})
     ->Unit(benchmark::kMillisecond);
 
+// One predictor per condition of the protocol, set from it and convolved (two-gamma), as the
+// plugin has the host make them.
+DesignMatrix convolvedPredictors(const Protocol& protocol) {
+    DesignMatrix matrix;
+    for (const ProtocolCondition& condition : protocol.conditions) {
+        Predictor& predictor = addPredictor(matrix, condition.name, volumes);
+        setPredictorFromCondition(predictor, condition, protocol.inMilliseconds, timing, 1.0f);
+        convolvePredictor(predictor, ResponseFunction::TwoGamma, Convention{}, timing);
+    }
+    return matrix;
+}
+
 // The predictors made from the protocol and convolved: setting and convolving together.
 void predictorsFromProtocol(benchmark::State& state) {
     const Protocol& protocol = benchProtocol(true);
     for (auto _ : state) {
-        DesignMatrix matrix;
-        for (const ProtocolCondition& condition : protocol.conditions) {
-            Predictor& predictor = addPredictor(matrix, condition.name, volumes);
-            setPredictorFromCondition(predictor, condition, protocol.inMilliseconds, timing, 1.0f);
-            convolvePredictor(predictor, ResponseFunction::TwoGamma, Convention{}, timing);
-        }
+        DesignMatrix matrix = convolvedPredictors(protocol);
         benchmark::DoNotOptimize(matrix.predictors.back()->values.data());
     }
     state.SetLabel("msec, two-gamma");
@@ -89,12 +96,7 @@ void designMatrixText(benchmark::State& state) {
     const Protocol& protocol = benchProtocol(true);
     std::size_t bytes = 0;
     for (auto _ : state) {
-        DesignMatrix matrix;
-        for (const ProtocolCondition& condition : protocol.conditions) {
-            Predictor& predictor = addPredictor(matrix, condition.name, volumes);
-            setPredictorFromCondition(predictor, condition, protocol.inMilliseconds, timing, 1.0f);
-            convolvePredictor(predictor, ResponseFunction::TwoGamma, Convention{}, timing);
-        }
+        DesignMatrix matrix = convolvedPredictors(protocol);
         Predictor& constant = addPredictor(matrix, "Constant", volumes);
         for (float& value : constant.values) value = 1.0f;
         const std::string text = sdmText(designMatrixContent(matrix, volumes));

@@ -123,6 +123,22 @@ now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+# morvane on the list in FOLDER, until its data are on disk: sets morvane_seconds and
+# morvane_kb (peak memory); its log and messages go to NAME.log and NAME.err.
+time_morvane() {
+  local folder=$1 name=$2 start
+  start=$(now)
+  (cd "$folder" && /usr/bin/time -f %M -o "$scratch/memory" "$bin/morvane" --list file-list.txt "${answers[@]}" \
+    >"$scratch/$name.log" 2>"$scratch/$name.err") || {
+    echo "run-benchmarks: morvane failed in $folder; see below" >&2
+    cat "$scratch/$name.err" >&2
+    exit 1
+  }
+  sync -f "$folder"
+  morvane_seconds=$(seconds "$start" "$(now)")
+  morvane_kb=$(cat "$scratch/memory")
+}
+
 study=$scratch/study
 "$bin/quorvel_bench_make_study" "$study" 10 100
 copies=$scratch/copies
@@ -147,16 +163,9 @@ for ((round = 1; round <= rounds; round++)); do
   minimal_times+=("$(seconds "$start" "$(now)")")
   sync
 
-  start=$(now)
-  (cd "$study" && /usr/bin/time -f %M -o "$scratch/memory" "$bin/morvane" --list file-list.txt "${answers[@]}" \
-    >"$scratch/batch.log" 2>"$scratch/batch.err") || {
-    echo "run-benchmarks: morvane failed; see below" >&2
-    cat "$scratch/batch.err" >&2
-    exit 1
-  }
-  sync -f "$study"
-  batch_times+=("$(seconds "$start" "$(now)")")
-  batch_memory+=("$(cat "$scratch/memory")")
+  time_morvane "$study" batch
+  batch_times+=("$morvane_seconds")
+  batch_memory+=("$morvane_kb")
   sync
 done
 copy_median=$(echo "${copy_times[*]}" | median)
@@ -179,17 +188,9 @@ if [[ $quick == no ]]; then
   large=$scratch/large
   "$bin/quorvel_bench_make_study" "$large" 1 1000
   sync
-  start=$(now)
-  (cd "$large" && /usr/bin/time -f %M -o "$scratch/memory" "$bin/morvane" --list file-list.txt "${answers[@]}" \
-    >"$scratch/large.log" 2>"$scratch/large.err") || {
-    echo "run-benchmarks: morvane failed on the 1 GB VTC; see below" >&2
-    cat "$scratch/large.err" >&2
-    exit 1
-  }
-  sync -f "$large"
-  large_time=$(seconds "$start" "$(now)")
-  note "  morvane on one run with a 1 GB VTC + sync" "$large_time" s
-  report "peak memory of morvane, 1 GB VTC" "$(awk -v k="$(cat "$scratch/memory")" 'BEGIN { printf "%.1f", k / 1024 }')" MiB le 32
+  time_morvane "$large" large
+  note "  morvane on one run with a 1 GB VTC + sync" "$morvane_seconds" s
+  report "peak memory of morvane, 1 GB VTC" "$(awk -v k="$morvane_kb" 'BEGIN { printf "%.1f", k / 1024 }')" MiB le 32
   rm -rf "$large"
 fi
 
