@@ -9,9 +9,9 @@
 
 #include "bench/benchInputs.h"
 #include "headless/designMatrix.h"
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 #include "headless/responseFunction.h"
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 #include "headless/allocatorSettings.h"
 
 namespace {

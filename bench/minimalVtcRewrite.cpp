@@ -12,8 +12,8 @@
 #include <string>
 
 #include "headless/atomicReplace.h"
-#include "headless/fileDescriptor.h"
-#include "headless/vtcFile.h"
+#include "formats/fileDescriptor.h"
+#include "formats/vtcFile.h"
 
 int main(int argc, char** argv) {
     using namespace morvane;

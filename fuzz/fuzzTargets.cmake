@@ -16,9 +16,12 @@ set(quorvel_fuzz_targets
   listAgreement
 )
 
-# The libraries whose code a target exercises: the plugin's core, the headless host's, or both.
+# The libraries whose code a target exercises: the plugin's core, the host's file formats, the
+# headless host's, or the plugin's and the host's.
 function(quorvel_fuzz_libraries name result)
-  if(name MATCHES "^(protocol|vtcHeader|commandLine|sdmFile)$")
+  if(name MATCHES "^(vtcHeader|sdmFile)$")
+    set(${result} quorvel_formats PARENT_SCOPE)
+  elseif(name MATCHES "^(protocol|commandLine)$")
     set(${result} morvane_core PARENT_SCOPE)
   elseif(name STREQUAL "listAgreement")
     set(${result} quorvel_core morvane_core PARENT_SCOPE)

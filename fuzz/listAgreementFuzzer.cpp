@@ -7,7 +7,7 @@
 
 #include "batch/fileList.h"
 #include "fuzz/fuzzSupport.h"
-#include "headless/fileList.h"
+#include "formats/fileList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     installQuietLog();

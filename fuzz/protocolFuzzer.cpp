@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzzSupport.h"
 #include "headless/designMatrix.h"
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 #include "headless/responseFunction.h"
 
 using namespace morvane;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzzSupport.h"
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 
 using namespace morvane;
 

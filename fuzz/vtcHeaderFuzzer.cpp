@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzzSupport.h"
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 
 using namespace morvane;
 

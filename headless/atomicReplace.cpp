@@ -23,8 +23,8 @@
 #include <memory>
 #include <vector>
 
-#include "headless/fileDescriptor.h"
-#include "headless/textFormat.h"
+#include "formats/fileDescriptor.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {

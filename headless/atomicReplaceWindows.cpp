@@ -20,8 +20,8 @@
 #include <cstring>
 #include <vector>
 
-#include "headless/fileDescriptor.h"
-#include "headless/textFormat.h"
+#include "formats/fileDescriptor.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "headless/pluginModule.h"
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {
@@ -43,7 +43,8 @@ bool parseVersion(const std::string& text, std::array<int, 3>& version) {
 
 }  // namespace
 
-CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                                   const std::vector<AddCommands>& capabilities) {
     CLI::App app{"morvane: a headless stand-in for the Morvane host that runs the quorvel plugin on a file list "
                  "of protocols (PRT), time courses (VTC) and confound files."};
     app.footer(conventionsText);
@@ -76,18 +77,33 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     app.add_option("--host-version", hostVersion,
                    "The version reported to the plugin, MAJOR.MINOR.PATCH (for trying the plugin's check)");
 
+    std::vector<ChosenWorkOf> chosenOf;
+    for (const AddCommands& add : capabilities) chosenOf.push_back(add(app));
+    app.require_subcommand(0, 1);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error, out, err);
-        return {std::nullopt, status == 0 ? exitSuccess : exitUsage};
+        return {std::nullopt, {}, status == 0 ? exitSuccess : exitUsage};
+    }
+
+    std::vector<std::function<int(RunOutcome&)>> afterRun;
+    for (const ChosenWorkOf& chosen : chosenOf) {
+        ChosenWork work = chosen();
+        if (!work.usageError.empty()) {
+            err << "morvane: " << work.usageError << '\n';
+            return {std::nullopt, {}, exitUsage};
+        }
+        if (work.command) return {std::nullopt, std::move(work.command), exitSuccess};
+        if (work.afterRun) afterRun.push_back(std::move(work.afterRun));
     }
 
     Settings settings;
     if (!list.empty()) {
         if (list.size() > 511) {
             err << "morvane: the --list path is longer than the 511 characters a file dialog returns\n";
-            return {std::nullopt, exitUsage};
+            return {std::nullopt, {}, exitUsage};
         }
         settings.answers.listPath = list;
     }
@@ -95,7 +111,7 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     if (valueOption->count() > 0) {
         if (!std::isfinite(value)) {
             err << "morvane: --value must be a number from -100 to 100\n";
-            return {std::nullopt, exitUsage};
+            return {std::nullopt, {}, exitUsage};
         }
         settings.answers.predictorValue = value;
     }
@@ -108,11 +124,12 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     settings.host.convention.moment = sample == "middle" ? SamplingMoment::Middle : SamplingMoment::Start;
     if (!parseVersion(hostVersion, settings.host.version)) {
         err << "morvane: --host-version must look like 20.6.0\n";
-        return {std::nullopt, exitUsage};
+        return {std::nullopt, {}, exitUsage};
     }
     if (!plugin.empty()) settings.pluginPath = plugin;
     if (!log.empty()) settings.logPath = log;
-    return {std::move(settings), exitSuccess};
+    settings.afterRun = std::move(afterRun);
+    return {std::move(settings), {}, exitSuccess};
 }
 
 }  // namespace morvane

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "headless/commandHooks.h"
 #include "headless/dialogs.h"
 #include "headless/hostSession.h"
 
@@ -25,16 +27,21 @@ struct Settings {
     HostOptions host;
     std::optional<std::string> pluginPath;
     std::optional<std::string> logPath;
+    // Work after the run that its options asked for, in the order of the capabilities.
+    std::vector<std::function<int(RunOutcome&)>> afterRun;
 };
 
-// The settings, or the exit status when the command line asked for help or the version
-// (0) or was wrong (2); messages go to out and err.
+// The settings of a batch run, or a subcommand to run instead, or the exit status when the
+// command line asked for help or the version (0) or was wrong (2); messages go to out and err.
 struct CommandLineResult {
     std::optional<Settings> settings;
+    std::function<int()> command;
     int exitStatus = exitSuccess;
 };
 
-CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// The batch run's options, and those of each capability in `capabilities`.
+CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                                   const std::vector<AddCommands>& capabilities = {});
 
 inline constexpr std::array<int, 3> morvaneVersion{20, 6, 0};
 

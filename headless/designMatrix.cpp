@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 #include "headless/responseFunction.h"
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 
 namespace morvane {
 

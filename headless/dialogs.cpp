@@ -5,7 +5,7 @@
 #include <istream>
 #include <ostream>
 
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 

@@ -10,10 +10,10 @@
 #include <ostream>
 
 #include "headless/atomicReplace.h"
-#include "headless/fileDescriptor.h"
-#include "headless/fileList.h"
-#include "headless/openForReading.h"
-#include "headless/textFormat.h"
+#include "formats/fileDescriptor.h"
+#include "formats/fileList.h"
+#include "formats/openForReading.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {
@@ -68,9 +68,10 @@ std::optional<FileStamp> stampOf(const std::string& path) {
 }
 #endif
 
-void LogPane::entry(std::string_view text) {
+void LogPane::entry(std::string_view text, std::size_t linkedVtcs) {
     out_ << text << '\n' << std::flush;
     if (file_ != nullptr) *file_ << text << '\n' << std::flush;
+    if (keep_) entries_.push_back({linkedVtcs, std::string(text)});
 }
 
 HostSession::HostSession(HostOptions options, Dialogs& dialogs, LogPane& log, std::ostream& err)
@@ -87,7 +88,7 @@ RunTiming HostSession::timing() const {
     return {vtc_->header.repetitionTimeMs / 1000.0, vtc_->header.numberOfVolumes};
 }
 
-void HostSession::logText(const char* text) { log_.entry(text != nullptr ? text : ""); }
+void HostSession::logText(const char* text) { log_.entry(text != nullptr ? text : "", groups_.size()); }
 
 void HostSession::messageBox(const char* text) {
     err_ << "morvane: [message] " << (text != nullptr ? text : "") << '\n' << std::flush;

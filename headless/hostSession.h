@@ -15,22 +15,34 @@
 #include "headless/designMatrix.h"
 #include "headless/dialogs.h"
 #include "headless/hostRecordLayout.h"
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 #include "headless/responseFunction.h"
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 
 namespace morvane {
 
+// A log pane entry with the number of VTCs linked when it came, which tells the protocol
+// group it belongs to.
+struct LoggedEntry {
+    std::size_t linkedVtcs = 0;
+    std::string text;
+};
+
 // The log pane: every entry goes to standard output as it comes, followed by a line end and
-// flushed, and to the log file when there is one.
+// flushed, and to the log file when there is one; kept as well when asked, for the work after
+// the run.
 class LogPane {
 public:
     LogPane(std::ostream& out, std::ostream* file) : out_(out), file_(file) {}
-    void entry(std::string_view text);
+    void entry(std::string_view text, std::size_t linkedVtcs = 0);
+    void keepEntries() { keep_ = true; }
+    const std::vector<LoggedEntry>& entries() const { return entries_; }
 
 private:
     std::ostream& out_;
     std::ostream* file_;
+    bool keep_ = false;
+    std::vector<LoggedEntry> entries_;
 };
 
 enum class AnatomyKind { None, Empty, File };

@@ -3,19 +3,22 @@
 // file the run should have written.
 #include <unistd.h>
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <iostream>
 
 #include "headless/allocatorSettings.h"
+#include "formats/fileList.h"
+#include "formats/textFormat.h"
 #include "headless/atomicReplace.h"
+#include "headless/capabilities.h"
 #include "headless/commandLine.h"
-#include "headless/fileList.h"
 #include "headless/hostEntryPoints.h"
 #include "headless/hostSession.h"
 #include "headless/pluginModule.h"
 #include "headless/runCheck.h"
-#include "headless/textFormat.h"
+#include "headless/runOutcome.h"
 
 namespace {
 
@@ -32,8 +35,9 @@ std::string joinedOptions(const std::vector<std::string>& options) {
     return text;
 }
 
-// Checks the outputs of a finished run and reports; the exit status.
-int reportRun(const HostSession& session, const Dialogs& dialogs) {
+// Checks the outputs of a finished run, does the work the command line asked for after it,
+// and reports; the exit status.
+int finishRun(const HostSession& session, const Dialogs& dialogs, const LogPane& log, const Settings& settings) {
     if (!session.chosenList()) return fail(exitRunFailed, "the run was cancelled before a file list was chosen");
     ParseResult<ListedRun> list = readFileList(*session.chosenList());
     if (!list) return fail(exitRunFailed, list.error);
@@ -47,21 +51,40 @@ int reportRun(const HostSession& session, const Dialogs& dialogs) {
     }
     if (list.value->groups.empty())
         return fail(exitRunFailed, "the file list " + *session.chosenList() + " names no protocol (*.prt)");
-    const Answers& answers = dialogs.answers();
-    const auto failures = checkRun(*list.value, session.groups(), answers.skipFirstCondition.value_or(false),
-                                   answers.zTransform.value_or(false));
-    const std::size_t total = list.value->groups.size();
-    if (failures.empty()) {
+
+    RunOutcome outcome;
+    outcome.listPath = *session.chosenList();
+    outcome.list = std::move(*list.value);
+    outcome.answers = dialogs.answers();
+    outcome.records = &session.groups();
+    outcome.groupRecords = recordsOfGroups(outcome.list, session.groups());
+    outcome.log = &log.entries();
+    outcome.failures = checkRun(outcome.list, session.groups(), outcome.answers.skipFirstCondition.value_or(false),
+                                outcome.answers.zTransform.value_or(false));
+    outcome.addedDesignMatrices.resize(outcome.list.groups.size());
+
+    int status = exitSuccess;
+    for (const auto& step : settings.afterRun) status = std::max(status, step(outcome));
+
+    std::sort(outcome.failures.begin(), outcome.failures.end(),
+              [](const ProtocolFailure& a, const ProtocolFailure& b) { return a.groupIndex < b.groupIndex; });
+    const std::size_t total = outcome.list.groups.size();
+    if (outcome.failures.empty()) {
         std::cerr << formatText("morvane: all %zu protocol(s) converted\n", total);
-        return exitSuccess;
+        return status;
     }
-    std::cerr << formatText("morvane: %zu of %zu protocol(s) failed:\n", failures.size(), total);
-    for (const ProtocolFailure& failure : failures) std::cerr << "  " << failure.protocolPath << ": " << failure.reason << '\n';
-    return exitRunFailed;
+    std::size_t failedGroups = 0;
+    for (std::size_t i = 0; i < outcome.failures.size(); ++i)
+        failedGroups += i == 0 || outcome.failures[i].groupIndex != outcome.failures[i - 1].groupIndex;
+    std::cerr << formatText("morvane: %zu of %zu protocol(s) failed:\n", failedGroups, total);
+    for (const ProtocolFailure& failure : outcome.failures)
+        std::cerr << "  " << failure.protocolPath << ": " << failure.reason << '\n';
+    return std::max(status, static_cast<int>(exitRunFailed));
 }
 
 int run(int argc, char** argv) {
-    CommandLineResult commandLine = parseCommandLine(argc, argv, std::cout, std::cerr);
+    CommandLineResult commandLine = parseCommandLine(argc, argv, std::cout, std::cerr, morvaneCapabilities());
+    if (commandLine.command) return commandLine.command();
     if (!commandLine.settings) return commandLine.exitStatus;
     Settings& settings = *commandLine.settings;
 
@@ -81,6 +104,7 @@ int run(int argc, char** argv) {
 
     Dialogs dialogs(settings.answers, interactive, std::cin, std::cerr);
     LogPane log(std::cout, settings.logPath ? &logFile : nullptr);
+    if (!settings.afterRun.empty()) log.keepEntries();
     HostSession session(settings.host, dialogs, log, std::cerr);
     setEntryPointSession(&session);
 
@@ -94,7 +118,7 @@ int run(int argc, char** argv) {
     if (!plugin->execute()) return fail(exitPluginRefused, "the plugin refused to run (no VMR document available)");
     plugin.reset();
     setEntryPointSession(nullptr);
-    return reportRun(session, dialogs);
+    return finishRun(session, dialogs, log, settings);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "headless/parseResult.h"
+#include "formats/parseResult.h"
 
 // The plugin's interface as the host programs against it; the module's class of the same
 // name fixes the slots: destructor, execute, initPlugin.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "headless/sdmFile.h"
-#include "headless/textFormat.h"
-#include "headless/vtcFile.h"
+#include "formats/sdmFile.h"
+#include "formats/textFormat.h"
+#include "formats/vtcFile.h"
 
 namespace morvane {
 namespace {
@@ -132,9 +132,8 @@ ParseResult<int> confoundPredictorCount(const std::string& path, EntryKind kind)
     return ParseResult<int>::success(static_cast<int>(std::max(count, 0LL)));
 }
 
-std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<GroupRecord>& records,
-                                      bool skipFirstCondition, bool zTransform) {
-    std::vector<ProtocolFailure> failures;
+std::vector<const GroupRecord*> recordsOfGroups(const ListedRun& list, const std::vector<GroupRecord>& records) {
+    std::vector<const GroupRecord*> found;
     std::size_t next = 0;  // groups are run in list order; each link record is used once
     for (const ListedGroup& group : list.groups) {
         const GroupRecord* record = nullptr;
@@ -147,8 +146,18 @@ std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<G
                 }
             }
         }
-        std::string problem = groupProblem(group, record, skipFirstCondition, zTransform);
-        if (!problem.empty()) failures.push_back({group.protocol, std::move(problem)});
+        found.push_back(record);
+    }
+    return found;
+}
+
+std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<GroupRecord>& records,
+                                      bool skipFirstCondition, bool zTransform) {
+    std::vector<ProtocolFailure> failures;
+    const std::vector<const GroupRecord*> found = recordsOfGroups(list, records);
+    for (std::size_t index = 0; index < list.groups.size(); ++index) {
+        std::string problem = groupProblem(list.groups[index], found[index], skipFirstCondition, zTransform);
+        if (!problem.empty()) failures.push_back({list.groups[index].protocol, std::move(problem), index});
     }
     return failures;
 }

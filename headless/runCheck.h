@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "headless/fileList.h"
+#include "formats/fileList.h"
 #include "headless/hostSession.h"
 
 namespace morvane {
@@ -14,7 +14,12 @@ namespace morvane {
 struct ProtocolFailure {
     std::string protocolPath;  // as the list names it
     std::string reason;
+    std::size_t groupIndex = 0;  // in the list's groups
 };
+
+// The host's record of each listed group, in list order: the next record after the previous
+// group's that linked the group's VTC, or null.
+std::vector<const GroupRecord*> recordsOfGroups(const ListedRun& list, const std::vector<GroupRecord>& records);
 
 // The name of the extended design matrix for the listed confound kinds: each kind's part
 // ("_3DMC", "_HR", "_RVT", each with "_z" when z-transformed) before the four-character

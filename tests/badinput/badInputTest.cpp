@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 #include "tests/hardening/morvaneProcess.h"
 #include "tests/headless/testFiles.h"
 

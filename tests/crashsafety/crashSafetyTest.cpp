@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 #include "tests/hardening/morvaneProcess.h"
 #include "tests/headless/testFiles.h"
 

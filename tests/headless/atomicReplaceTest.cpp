@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "headless/fileDescriptor.h"
+#include "formats/fileDescriptor.h"
 #include "tests/headless/testFiles.h"
 
 namespace morvane {

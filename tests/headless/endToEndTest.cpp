@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <map>
 
-#include "headless/sdmFile.h"
-#include "headless/vtcFile.h"
+#include "formats/sdmFile.h"
+#include "formats/vtcFile.h"
 #include "tests/headless/testFiles.h"
 
 extern char** environ;

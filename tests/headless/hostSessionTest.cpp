@@ -6,7 +6,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 #include "tests/headless/testFiles.h"
 
 namespace morvane {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 #include "tests/headless/testFiles.h"
 
 namespace morvane {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 
 namespace morvane::testing {
 

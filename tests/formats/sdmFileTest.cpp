@@ -1,4 +1,4 @@
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "headless/wholeFile.h"
+#include "formats/wholeFile.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include <sys/stat.h>
 
-#include "headless/fileDescriptor.h"
-#include "headless/openForReading.h"
+#include "formats/fileDescriptor.h"
+#include "formats/openForReading.h"
 
 namespace morvane {
 

@@ -1,4 +1,4 @@
-#include "headless/fileList.h"
+#include "formats/fileList.h"
 
 #include <gtest/gtest.h>
 

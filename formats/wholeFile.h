@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "headless/parseResult.h"
+#include "formats/parseResult.h"
 
 namespace morvane {
 

@@ -1,4 +1,4 @@
-#include "headless/sdmFile.h"
+#include "formats/sdmFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {

@@ -13,6 +13,8 @@ namespace morvane {
 // The descriptor, or -1 with errno set.
 #if defined(_WIN32)
 int openForReading(const std::string& path);
+// A handle (HANDLE) opened with every sharing mode for the access asked, or null.
+void* openSharedHandle(const std::string& path, unsigned long access);
 #else
 inline int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
 #endif

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "headless/parseResult.h"
+#include "formats/parseResult.h"
 
 namespace morvane {
 

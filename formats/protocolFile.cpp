@@ -1,9 +1,9 @@
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 
 #include <charconv>
 
-#include "headless/textFormat.h"
-#include "headless/wholeFile.h"
+#include "formats/textFormat.h"
+#include "formats/wholeFile.h"
 
 namespace morvane {
 namespace {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "headless/parseResult.h"
-#include "headless/protocolFile.h"
-#include "headless/wholeFile.h"
+#include "formats/parseResult.h"
+#include "formats/protocolFile.h"
+#include "formats/wholeFile.h"
 
 namespace morvane {
 

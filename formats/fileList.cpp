@@ -1,9 +1,9 @@
-#include "headless/fileList.h"
+#include "formats/fileList.h"
 
 #include <cctype>
 #include <charconv>
 
-#include "headless/wholeFile.h"
+#include "formats/wholeFile.h"
 
 namespace morvane {
 

@@ -1,4 +1,4 @@
-#include "headless/vtcFile.h"
+#include "formats/vtcFile.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 namespace morvane {
 namespace {

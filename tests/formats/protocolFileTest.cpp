@@ -1,4 +1,4 @@
-#include "headless/protocolFile.h"
+#include "formats/protocolFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "headless/textFormat.h"
+#include "formats/textFormat.h"
 
 #include <cstdarg>
 #include <cstdio>

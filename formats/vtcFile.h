@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "headless/parseResult.h"
+#include "formats/parseResult.h"
 
 namespace morvane {
 
