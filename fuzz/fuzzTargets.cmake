@@ -14,12 +14,13 @@ set(quorvel_fuzz_targets
   commandLine
   sdmFile
   listAgreement
+  tsvTable
 )
 
 # The libraries whose code a target exercises: the plugin's core, the host's file formats, the
 # headless host's, or the plugin's and the host's.
 function(quorvel_fuzz_libraries name result)
-  if(name MATCHES "^(vtcHeader|sdmFile)$")
+  if(name MATCHES "^(vtcHeader|sdmFile|tsvTable)$")
     set(${result} quorvel_formats PARENT_SCOPE)
   elseif(name MATCHES "^(protocol|commandLine)$")
     set(${result} morvane_core PARENT_SCOPE)
