@@ -201,6 +201,49 @@ ParseResult<Protocol> parseProtocol(std::string_view text, std::vector<std::stri
     return ProtocolParser(text, warnings).parse();
 }
 
+std::string protocolText(const Protocol& protocol) {
+    std::string text;
+    const auto line = [&](const char* key, const std::string& value) { text += formatText("%-20s%s\n", key, value.c_str()); };
+    const auto color = [](const Rgb& c) { return formatText("%d %d %d", c.red, c.green, c.blue); };
+    if (protocol.fileVersion >= 2) {
+        line("FileVersion:", std::to_string(protocol.fileVersion));
+        text += '\n';
+    }
+    line("ResolutionOfTime:", protocol.inMilliseconds ? "msec" : "Volumes");
+    text += '\n';
+    line("Experiment:", protocol.experiment);
+    text += '\n';
+    line("BackgroundColor:", color(protocol.backgroundColor));
+    line("TextColor:", color(protocol.textColor));
+    line("TimeCourseColor:", color(protocol.timeCourseColor));
+    line("TimeCourseThick:", std::to_string(protocol.timeCourseThickness));
+    line("ReferenceFuncColor:", color(protocol.referenceFunctionColor));
+    line("ReferenceFuncThick:", std::to_string(protocol.referenceFunctionThickness));
+    text += '\n';
+    if (protocol.fileVersion >= 3 || protocol.parametricWeights != 0) {
+        line("ParametricWeights:", std::to_string(protocol.parametricWeights));
+        text += '\n';
+    }
+    line("NrOfConditions:", std::to_string(protocol.conditions.size()));
+    // Milliseconds run to six or seven digits, volumes to three or four.
+    const char* const intervalFormat = protocol.inMilliseconds ? "%8d %8d" : "%4d %4d";
+    for (const ProtocolCondition& condition : protocol.conditions) {
+        text += '\n' + condition.name + '\n' + std::to_string(condition.intervals.size()) + '\n';
+        for (const ProtocolInterval& interval : condition.intervals) {
+            text += formatText(intervalFormat, interval.start, interval.end);
+            for (double weight : interval.weights) {
+                char number[32];
+                const auto written = std::to_chars(number, number + sizeof number, weight);
+                text += "  ";
+                text.append(number, written.ptr);
+            }
+            text += '\n';
+        }
+        text += "Color: " + color(condition.color) + '\n';
+    }
+    return text;
+}
+
 ParseResult<Protocol> readProtocolFile(const std::string& path, std::vector<std::string>& warnings) {
     ParseResult<std::string> content = readWholeFile(path);
     if (!content) return ParseResult<Protocol>::failure(path + ": the protocol file cannot be read: " + content.error);

@@ -22,12 +22,14 @@ struct ProtocolInterval {
     std::int32_t start = 0;
     std::int32_t end = 0;
     std::vector<double> weights;  // ParametricWeights values; they do not enter plain predictors
+    friend bool operator==(const ProtocolInterval&, const ProtocolInterval&) = default;
 };
 
 struct ProtocolCondition {
     std::string name;
     std::vector<ProtocolInterval> intervals;
     Rgb color;
+    friend bool operator==(const ProtocolCondition&, const ProtocolCondition&) = default;
 };
 
 struct Protocol {
@@ -42,6 +44,7 @@ struct Protocol {
     int referenceFunctionThickness = 2;
     int parametricWeights = 0;
     std::vector<ProtocolCondition> conditions;
+    friend bool operator==(const Protocol&, const Protocol&) = default;
 };
 
 // Parses the text of a protocol. A failure says at which line what was expected; warnings
@@ -50,5 +53,14 @@ ParseResult<Protocol> parseProtocol(std::string_view text, std::vector<std::stri
 
 // Reads and parses a protocol file; messages name the file.
 ParseResult<Protocol> readProtocolFile(const std::string& path, std::vector<std::string>& warnings);
+
+// The protocol's text in the host's layout: keys padded to 20 characters, blank lines between
+// the header's groups and the conditions, one interval a line with its weights in the
+// shortest text that reads back to the same number. The FileVersion line is left out for
+// version 1, ParametricWeights written from version 3 on (or whenever there are weights).
+// parseProtocol gives the same protocol back when the experiment and every condition name
+// are single lines without blanks around them, names are not empty, and each interval holds
+// parametricWeights weights.
+std::string protocolText(const Protocol& protocol);
 
 }  // namespace morvane

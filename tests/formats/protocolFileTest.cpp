@@ -102,6 +102,61 @@ TEST(ProtocolFile, FaultsNameTheLineAndWhatWasExpected) {
     }
 }
 
+TEST(ProtocolFile, WrittenProtocolsReadBackTheSame) {
+    Protocol msec;
+    msec.fileVersion = 3;
+    msec.inMilliseconds = true;
+    msec.experiment = "sub-01 task-faces, run 1";
+    msec.parametricWeights = 1;
+    msec.conditions = {
+        {"famous face", {{-1500, 0, {0.1}}, {2000, 2000, {-1.0 / 3.0}}, {100000, 184000, {1e-300}}}, {228, 26, 28}},
+        {"visage inconnu \xC3\xA9", {{7, 2147483647, {-0.0}}, {-2147483647 - 1, -5, {123456789.125}}}, {55, 126, 184}},
+        {"no events", {}, {0, 0, 0}},
+    };
+    Protocol volumes;
+    volumes.fileVersion = 2;
+    volumes.backgroundColor = {1, 2, 3};
+    volumes.timeCourseThickness = 5;
+    volumes.conditions = {{"Rest", {{1, 10, {}}, {41, 50, {}}}, {170, 170, 170}}, {"Task A", {{11, 40, {}}}, {255, 128, 0}}};
+    Protocol old = volumes;
+    old.fileVersion = 1;
+    Protocol none;
+    none.fileVersion = 3;
+    for (const Protocol* protocol : {&msec, &volumes, &old, &none}) {
+        const std::string text = protocolText(*protocol);
+        std::vector<std::string> warnings;
+        const auto parsed = parseProtocol(text, warnings);
+        ASSERT_TRUE(parsed) << parsed.error << "\n" << text;
+        EXPECT_TRUE(*parsed.value == *protocol) << text;
+        EXPECT_TRUE(warnings.empty()) << text;
+        EXPECT_EQ(text.find("FileVersion:"), protocol->fileVersion >= 2 ? 0u : std::string::npos) << text;
+    }
+    // The host's layout: padded keys, groups apart, an interval a line.
+    const std::string text = protocolText(msec);
+    EXPECT_EQ(text.rfind("FileVersion:        3\n\nResolutionOfTime:   msec\n\nExperiment:         sub-01 task-faces, run 1\n\n"
+                         "BackgroundColor:    0 0 0\n",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("\nReferenceFuncThick: 2\n\nParametricWeights:  1\n\nNrOfConditions:     3\n\nfamous face\n3\n"
+                        "   -1500        0  0.1\n    2000     2000  -0.3333333333333333\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\nno events\n0\nColor: 0 0 0\n"), std::string::npos) << text;
+    EXPECT_EQ(protocolText(volumes).find("ParametricWeights"), std::string::npos);
+}
+
+TEST(ProtocolFile, TheExampleProtocolsWrittenAgainReadTheSame) {
+    for (const char* name : {"run1.prt", "run2.prt", "run3.prt"}) {
+        std::vector<std::string> warnings;
+        const auto original = readProtocolFile(std::string(EXAMPLE_STUDY) + "/" + name, warnings);
+        ASSERT_TRUE(original) << original.error;
+        const auto again = parseProtocol(protocolText(*original.value), warnings);
+        ASSERT_TRUE(again) << again.error;
+        EXPECT_TRUE(*again.value == *original.value) << name;
+    }
+}
+
 TEST(ProtocolFile, ReadingAFileNamesItInMessages) {
     testing::ScratchFolder folder;
     testing::writeFile(folder.file("broken.prt"), "NrOfConditions: 1\nA\n1\n1 2\n");
