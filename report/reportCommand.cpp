@@ -1,0 +1,200 @@
+#include "report/reportCommand.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "formats/textFormat.h"
+#include "headless/commandLine.h"
+#include "headless/runOutcome.h"
+#include "report/reportFlags.h"
+#include "report/runSources.h"
+#include "report/studyReport.h"
+
+namespace morvane {
+namespace {
+
+constexpr const char* reportFooter = R"(Figures per protocol group, from the extended design matrix when there is one:
+Pearson r of every pair of columns, each task predictor's VIF and strongest
+confound, rank and condition number of the unit-length columns, framewise
+displacement from the motion file. FILE.json beside the page holds them all.
+
+Exit status: 0 the report was written (failed and missing groups included);
+1 it could not be written, or the list cannot be read or names no protocol;
+2 usage error; 4 a group carries a flag named by --fail-on.)";
+
+// The options both the subcommand and the batch run take.
+struct Thresholds {
+    ReportSettings settings;
+    std::vector<std::string> failOn;
+    std::vector<CLI::Option*> options;
+
+    void addTo(CLI::App& app) {
+        options.push_back(app.add_option("--fd-threshold", settings.fdThresholdMm,
+                                         "Framewise displacement (mm) above which a volume counts as moved "
+                                         "(default 0.5)"));
+        options.push_back(app.add_option("--vif-limit", settings.vifLimit,
+                                         "Variance inflation factor above which a task predictor is flagged "
+                                         "(default 10)"));
+        options.push_back(app.add_option("--correlation-limit", settings.correlationLimit,
+                                         "|r| between a task predictor and a confound above which it is flagged "
+                                         "(default 0.5)"));
+        options.push_back(app.add_option("--fail-on", failOn, "FLAG[,FLAG...]: flags that make `morvane report` "
+                                                              "exit 4 (" +
+                                                                  reportFlagList() + ")")
+                              ->delimiter(','));
+    }
+    bool given() const {
+        return std::any_of(options.begin(), options.end(), [](const CLI::Option* o) { return o->count() > 0; });
+    }
+    // "" or the usage error.
+    std::string problem() const {
+        if (!std::isfinite(settings.fdThresholdMm) || settings.fdThresholdMm < 0)
+            return "--fd-threshold must be a number of millimetres, 0 or more";
+        if (!std::isfinite(settings.vifLimit) || settings.vifLimit < 1)
+            return "--vif-limit must be a number, 1 or more (a VIF is never below 1)";
+        if (!std::isfinite(settings.correlationLimit) || settings.correlationLimit < 0 || settings.correlationLimit > 1)
+            return "--correlation-limit must be a number from 0 to 1";
+        for (const std::string& flag : failOn)
+            if (!isReportFlag(flag)) return "--fail-on: no flag is called \"" + flag + "\"; the flags are " + reportFlagList();
+        return {};
+    }
+};
+
+struct ReportState {
+    CLI::App* subcommand = nullptr;
+    std::string list, output, zTransform;
+    Thresholds own;  // of the subcommand
+    CLI::Option* reportOption = nullptr;
+    std::string batchOutput;
+    Thresholds batch;
+};
+
+std::string outputProblem(const std::string& page, const char* option) {
+    if (page.empty()) return std::string(option) + " needs a file name";
+    if (std::filesystem::path(page).filename().empty()) return std::string(option) + " names a folder, not a file";
+    if (jsonPathBeside(page) == page)
+        return std::string(option) + " " + page + " would be overwritten by the JSON file; name the page FILE.html";
+    return {};
+}
+
+ReportProgress progressOnTerminal() {
+    if (::isatty(STDERR_FILENO) != 1) return {};
+    return [](std::size_t done, std::size_t total) {
+        std::cerr << formatText("\rmorvane: report: protocol group %zu of %zu", done, total)
+                  << (done == total ? "\n" : "") << std::flush;
+    };
+}
+
+// The groups that carry one of the flags; "" when none does.
+std::string flaggedGroups(const StudyReport& report, const std::vector<std::string>& failOn) {
+    std::string text;
+    for (const RunReport& run : report.runs) {
+        std::string carried;
+        for (const std::string& flag : run.flags)
+            if (std::find(failOn.begin(), failOn.end(), flag) != failOn.end())
+                carried += (carried.empty() ? "" : ", ") + flag;
+        if (!carried.empty()) text += "  " + run.protocol + ": " + carried + "\n";
+    }
+    return text;
+}
+
+int reportBesideList(const ReportState& state) {
+    ParseResult<ListedRun> list = readFileList(state.list);
+    if (!list) {
+        std::cerr << "morvane: report: " << list.error << '\n';
+        return exitRunFailed;
+    }
+    if (list.value->groups.empty()) {
+        std::cerr << "morvane: report: the file list " << state.list
+                  << " names no protocol (*.prt); no report written\n";
+        return exitRunFailed;
+    }
+    const std::optional<bool> z =
+        state.zTransform.empty() ? std::nullopt : std::optional<bool>(state.zTransform == "yes");
+    const std::vector<GroupSources> groups = sourcesBesideList(*list.value, folderOf(state.list), z);
+    const WrittenReport written =
+        writeStudyReport(groups, state.list, state.own.settings, state.output, progressOnTerminal());
+    if (!written.error.empty()) {
+        std::cerr << "morvane: report: " << written.error << '\n';
+        return exitRunFailed;
+    }
+    std::cerr << "morvane: " << reportSummary(written.report, state.output) << '\n';
+    const std::string flagged = flaggedGroups(written.report, state.own.failOn);
+    if (flagged.empty()) return exitSuccess;
+    std::cerr << "morvane: report: protocol groups with flags named by --fail-on:\n" << flagged;
+    return exitFlagged;
+}
+
+int reportAfterRun(const ReportState& state, const RunOutcome& outcome) {
+    const WrittenReport written = writeStudyReport(sourcesOfRun(outcome), outcome.listPath, state.batch.settings,
+                                                   state.batchOutput, progressOnTerminal());
+    if (!written.error.empty()) {
+        std::cerr << "morvane: the report could not be written: " << written.error << '\n';
+        return exitRunFailed;
+    }
+    std::cerr << "morvane: " << reportSummary(written.report, state.batchOutput) << '\n';
+    const std::string flagged = flaggedGroups(written.report, state.batch.failOn);
+    // A batch run's exit status tells how the run went; the flags are only named here.
+    if (!flagged.empty())
+        std::cerr << "morvane: report: protocol groups with flags named by --fail-on (the run's exit status is "
+                     "not changed by them; `morvane report` exits 4 for them):\n"
+                  << flagged;
+    return exitSuccess;
+}
+
+}  // namespace
+
+ChosenWorkOf addReportCommands(CLI::App& app) {
+    auto state = std::make_shared<ReportState>();
+    CLI::App* report = app.add_subcommand(
+        "report", "Report on the design matrices beside a list's files (written earlier by morvane or the desktop "
+                  "host): an HTML page with pictures and figures, and FILE.json beside it");
+    report->footer(reportFooter);
+    report->add_option("--list", state->list, "The file list whose groups are reported")->required();
+    report->add_option("--output", state->output, "The page to write, FILE.html (FILE.json goes beside it)")
+        ->required();
+    report->add_option("--z-transform", state->zTransform,
+                       "Use the extended design matrices with (yes) or without (no) z-transformed confounds; by "
+                       "default the more recently written")
+        ->check(CLI::IsMember({"yes", "no"}));
+    state->own.addTo(*report);
+    state->subcommand = report;
+
+    state->reportOption = app.add_option("--report", state->batchOutput,
+                                         "After the run, write a report of every protocol group to FILE.html and "
+                                         "FILE.json beside it");
+    state->batch.addTo(app);
+
+    return [state]() -> ChosenWork {
+        ChosenWork work;
+        if (state->subcommand->parsed()) {
+            work.usageError = state->own.problem();
+            if (work.usageError.empty()) work.usageError = outputProblem(state->output, "--output");
+            if (work.usageError.empty()) work.command = [state] { return reportBesideList(*state); };
+            return work;
+        }
+        if (state->reportOption->count() == 0) {
+            if (state->batch.given())
+                work.usageError = "--fd-threshold, --vif-limit, --correlation-limit and --fail-on go with --report "
+                                  "FILE.html (or with `morvane report`)";
+            return work;
+        }
+        work.usageError = state->batch.problem();
+        if (work.usageError.empty()) work.usageError = outputProblem(state->batchOutput, "--report");
+        if (!work.usageError.empty()) return work;
+        // The run works in the list's folder; the page goes where the command line meant.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(state->batchOutput, error);
+        if (!error) state->batchOutput = absolute.string();
+        work.afterRun = [state](RunOutcome& outcome) { return reportAfterRun(*state, outcome); };
+        return work;
+    };
+}
+
+}  // namespace morvane

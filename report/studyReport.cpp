@@ -1,0 +1,134 @@
+#include "report/studyReport.h"
+
+#include <filesystem>
+#include <map>
+
+#include "formats/textFormat.h"
+#include "headless/atomicReplace.h"
+#include "headless/commandLine.h"
+#include "report/matrixFigures.h"
+#include "report/motionFigures.h"
+#include "report/reportFlags.h"
+#include "report/reportJson.h"
+
+namespace morvane {
+namespace {
+
+std::string writeText(const std::string& path, const std::string& text) {
+    const std::string problem = replaceFileAtomically(
+        path, [&text](int descriptor) { return writeAll(descriptor, text.data(), text.size()); });
+    return problem.empty() ? std::string() : "cannot write " + path + ": " + problem;
+}
+
+}  // namespace
+
+RunReport reportGroup(const GroupSources& sources, const ReportSettings& settings, RunPictures& pictures) {
+    RunReport run;
+    run.protocol = sources.protocol;
+    run.timeCourse = sources.timeCourse;
+    run.status = sources.status;
+    run.reason = sources.reason;
+    run.logLines = sources.logLines;
+    run.notes = sources.notes;
+
+    std::optional<SdmContent> matrix;
+    if (!sources.designMatrixFile.empty()) {
+        ParseResult<SdmContent> read = readSdmFile(sources.designMatrixFile);
+        if (read) {
+            matrix = std::move(read.value);
+        } else {
+            // A group the run check passed, whose design matrix is unusable all the same.
+            const std::string why = "the design matrix " + sources.designMatrix + " cannot be read: " + read.error;
+            if (run.status == RunStatus::Ok) {
+                run.status = RunStatus::Failed;
+                run.reason = why;
+            } else {
+                run.notes.push_back(why);
+            }
+        }
+    }
+    if (matrix) {
+        run.designMatrix = sources.designMatrix;
+        run.rows = matrix->dataPoints;
+        ParseResult<MatrixFigures> figures = matrixFigures(*matrix);
+        if (figures) {
+            run.predictors = std::move(figures.value->predictors);
+            run.correlation = std::move(figures.value->correlation);
+            run.rank = figures.value->rank;
+            run.conditionNumber = figures.value->conditionNumber;
+            run.nonZeroColumns = figures.value->nonZeroColumns;
+        } else {
+            const std::vector<ColumnKind> kinds = columnKinds(*matrix);
+            for (std::size_t c = 0; c < kinds.size(); ++c) {
+                PredictorFigures predictor;
+                predictor.name = matrix->names[c];
+                predictor.kind = kinds[c];
+                run.predictors.push_back(std::move(predictor));
+            }
+            const std::string why = sources.designMatrix + ": " + figures.error;
+            if (run.status == RunStatus::Ok) {
+                run.status = RunStatus::Failed;
+                run.reason = why;
+            } else {
+                run.notes.push_back(why);
+            }
+        }
+    }
+    if (!sources.motionFile.empty()) {
+        const std::optional<int> points = matrix ? std::optional<int>(matrix->dataPoints) : std::nullopt;
+        GroupMotion motion = groupMotion(sources.motionFile, sources.motion, points, settings.fdThresholdMm);
+        run.framewiseDisplacement = std::move(motion.figures);
+        run.notes.insert(run.notes.end(), motion.notes.begin(), motion.notes.end());
+    }
+    run.flags = runFlags(run, settings);
+    pictures = drawRunPictures(run, matrix ? &*matrix : nullptr, settings);
+    return run;
+}
+
+std::string jsonPathBeside(const std::string& pagePath) {
+    return std::filesystem::path(pagePath).replace_extension(".json").string();
+}
+
+WrittenReport writeStudyReport(const std::vector<GroupSources>& groups, const std::string& listPath,
+                               const ReportSettings& settings, const std::string& pagePath,
+                               const ReportProgress& progress) {
+    WrittenReport written;
+    StudyReport& report = written.report;
+    report.morvaneVersion = formatText("%d.%d.%d", morvaneVersion[0], morvaneVersion[1], morvaneVersion[2]);
+    report.list = listPath;
+    report.settings = settings;
+    std::vector<RunPictures> pictures(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        report.runs.push_back(reportGroup(groups[i], settings, pictures[i]));
+        if (progress) progress(i + 1, groups.size());
+    }
+    written.error = writeText(jsonPathBeside(pagePath), reportJson(report));
+    if (written.error.empty()) written.error = writeText(pagePath, reportPage(report, pictures));
+    return written;
+}
+
+std::string reportSummary(const StudyReport& report, const std::string& pagePath) {
+    std::size_t failed = 0, missing = 0, flagged = 0;
+    std::map<std::string, std::size_t> counts;
+    for (const RunReport& run : report.runs) {
+        failed += run.status == RunStatus::Failed;
+        missing += run.status == RunStatus::Missing;
+        bool any = false;
+        for (const std::string& flag : run.flags) {
+            ++counts[flag];
+            any = any || (flag != "failed" && flag != "missing");
+        }
+        flagged += any;
+    }
+    std::string flags;
+    for (std::string_view name : reportFlagNames) {
+        const auto found = counts.find(std::string(name));
+        if (found == counts.end() || name == "failed" || name == "missing") continue;
+        flags += formatText("%s%s %zu", flags.empty() ? "" : ", ", found->first.c_str(), found->second);
+    }
+    return formatText("report of %zu protocol group(s) (%zu failed, %zu missing, %zu flagged%s%s) written to %s and %s",
+                      report.runs.size(), failed, missing, flagged, flags.empty() ? "" : ": ", flags.c_str(),
+                      pagePath.c_str(), jsonPathBeside(pagePath).c_str());
+}
+
+}  // namespace morvane
