@@ -1,10 +1,18 @@
 #include "headless/capabilities.h"
 
+#if defined(MORVANE_WITH_REPORT)
+#include "report/reportCommand.h"
+#endif
+
 namespace morvane {
 
 std::vector<AddCommands> morvaneCapabilities() {
     // Files that extend the plugin's design matrices come before the report that shows them.
-    return {};
+    return {
+#if defined(MORVANE_WITH_REPORT)
+        addReportCommands,
+#endif
+    };
 }
 
 }  // namespace morvane
