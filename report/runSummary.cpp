@@ -1,0 +1,81 @@
+#include "report/runSummary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "formats/textFormat.h"
+#include "report/svgNumbers.h"
+
+namespace morvane {
+
+const char* statusWord(RunStatus status) {
+    switch (status) {
+        case RunStatus::Ok: return "ok";
+        case RunStatus::Failed: return "failed";
+        case RunStatus::Missing: return "missing";
+    }
+    return "";
+}
+
+VifFigure vifFigure(const RunReport& run, std::size_t predictor) {
+    const PredictorFigures& figures = run.predictors[predictor];
+    if (figures.vif) return {figureText(*figures.vif, 3), *figures.vif};
+    // No VIF: either the column has no variance (its correlations are empty too) or the
+    // others explain it completely.
+    const bool noVariance =
+        predictor < run.correlation.size() &&
+        std::none_of(run.correlation[predictor].begin(), run.correlation[predictor].end(),
+                     [](const std::optional<double>& r) { return r.has_value(); });
+    if (noVariance) return {"no variance", std::nullopt};
+    return {"\xE2\x88\x9E", std::numeric_limits<double>::infinity()};
+}
+
+std::optional<double> largestVif(const RunReport& run) {
+    std::optional<double> largest;
+    for (std::size_t i = 0; i < run.predictors.size(); ++i) {
+        if (run.predictors[i].kind != ColumnKind::Task) continue;
+        const std::optional<double> vif = vifFigure(run, i).value;
+        if (vif && (!largest || *vif > *largest)) largest = vif;
+    }
+    return largest;
+}
+
+std::optional<double> largestConfoundCorrelation(const RunReport& run) {
+    std::optional<double> largest;
+    for (const PredictorFigures& predictor : run.predictors)
+        if (predictor.kind == ColumnKind::Task && predictor.maxConfoundCorrelation &&
+            (!largest || *predictor.maxConfoundCorrelation > *largest))
+            largest = predictor.maxConfoundCorrelation;
+    return largest;
+}
+
+int columnsOfKind(const RunReport& run, ColumnKind kind) {
+    return static_cast<int>(std::count_if(run.predictors.begin(), run.predictors.end(),
+                                          [&](const PredictorFigures& predictor) { return predictor.kind == kind; }));
+}
+
+std::string flagMeaning(const std::string& flag, const ReportSettings& settings) {
+    if (flag == "rank-deficient") return "some columns are exact combinations of others: the model cannot separate them";
+    if (flag == "empty-condition") return "a task predictor has no variance (a condition without events in this run)";
+    if (flag == "high-vif")
+        return formatText("a task predictor's variance inflation factor is above %g or infinite", settings.vifLimit);
+    if (flag == "task-confound-correlation")
+        return formatText("a task predictor correlates with a confound beyond |r| = %g", settings.correlationLimit);
+    if (flag == "high-motion")
+        return formatText("more than 20 %% of the volumes move more than %g mm (FD), or one moves more than 5 mm",
+                          settings.fdThresholdMm);
+    if (flag == "failed") return "the run produced no design matrix";
+    if (flag == "missing") return "the group's files were not found";
+    return {};
+}
+
+std::string flagClass(const std::string& flag) {
+    std::string name;
+    for (const char c : flag)
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-') name += c;
+        else if (c >= 'A' && c <= 'Z') name += static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+}  // namespace morvane
