@@ -333,6 +333,10 @@ MergeOutcome mergeDesignMatrixWithConfounds(std::istream& designMatrix, std::ost
                                             const ConfoundSet& confounds,
                                             ConfoundWriterVariant variant,
                                             const std::string& designMatrixName) {
+    if (confounds.motion == nullptr && confounds.heartRate == nullptr && confounds.respiration == nullptr) {
+        logText(errorLine(variant));
+        return MergeOutcome::NoConfounds;
+    }
     const MergeOutcome outcome = Merge(designMatrix, output, confounds, variant).run();
     if (outcome == MergeOutcome::DesignMatrixUnreadable)
         logText(formatText("The design matrix %s ends early or holds an unreadable value; the new file is incomplete.",

@@ -44,11 +44,13 @@ enum class MergeOutcome {
     VersionNotSupported,     // file version above 1: nothing written
     DataPointsMismatch,      // a record holds too few (or, all kinds, other) data points
     DesignMatrixUnreadable,  // ends early, holds a word where a number belongs, or a bad count
+    NoConfounds,             // no kind present: there is nothing to merge; nothing read or written
 };
 
 // The merge itself, from a design-matrix stream to an output stream; the path functions wrap
 // it, and tests and fuzzers call it directly. designMatrixName only names the file in
-// messages. Only whole lines reach the output.
+// messages. Only whole lines reach the output. Without any kind it refuses with the writer's
+// error line: the records' data points are what bound the rows it writes.
 MergeOutcome mergeDesignMatrixWithConfounds(std::istream& designMatrix, std::ostream& output,
                                             const ConfoundSet& confounds,
                                             ConfoundWriterVariant variant,

@@ -240,6 +240,23 @@ TEST(ExtendedDesignMatrix, writesNothingForALaterFileVersion) {
     EXPECT_TRUE(log.lines.empty());
 }
 
+// Without a record nothing bounds the rows: a design matrix without predictors would give
+// as many empty rows as it claims, whatever their number.
+TEST(ExtendedDesignMatrix, isNotMergedWithoutAnyKind) {
+    const std::string manyEmptyRows = "FileVersion: 1\n\nNrOfPredictors: 0\nNrOfDataPoints: 1000000\n"
+                                      "IncludesConstant: 0\nFirstConfoundPredictor: 1\n\n\n\n";
+    for (const std::string& dm : {designMatrix(2, 3, 1), manyEmptyRows}) {
+        for (ConfoundWriterVariant variant : {ConfoundWriterVariant::SomeKinds, ConfoundWriterVariant::AllKinds}) {
+            LogCapture log;
+            const Merged merged = merge(dm, {}, variant);
+            EXPECT_EQ(merged.outcome, MergeOutcome::NoConfounds);
+            EXPECT_EQ(merged.text, "");
+            EXPECT_THAT(log.lines,
+                        ElementsAre(variant == ConfoundWriterVariant::SomeKinds ? someKindsError : allKindsError));
+        }
+    }
+}
+
 struct BrokenCase {
     const char* what;
     std::string text;
