@@ -5,9 +5,12 @@
 
 namespace {
 constexpr std::size_t handOnSize = 64 * 1024;
+constexpr std::size_t fullSize = 2 * handOnSize;
+// A small file never needs the full buffer; a large one reaches it after a few lines.
+constexpr std::size_t firstSize = 4 * 1024;
 }
 
-LineWriter::LineWriter(std::ostream& output) : output_(output), buffer_(2 * handOnSize) {}
+LineWriter::LineWriter(std::ostream& output) : output_(output), buffer_(firstSize) {}
 
 LineWriter::~LineWriter() {
     handOnLines();
@@ -15,7 +18,8 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::integer(long long value) {
-    used_ = static_cast<std::size_t>(std::to_chars(room(24), buffer_.data() + buffer_.size(), value).ptr - buffer_.data());
+    char* const first = room(24);
+    used_ += static_cast<std::size_t>(std::to_chars(first, first + 24, value).ptr - first);
 }
 
 void LineWriter::endLine() {
@@ -35,6 +39,14 @@ void LineWriter::handOnLines() {
 }
 
 void LineWriter::makeRoom(std::size_t size) {
+    // Up to its full size the buffer doubles, and hands on nothing: lines are handed on at
+    // the same places as in a buffer that had its full size from the start.
+    if (buffer_.size() < fullSize) {
+        std::size_t grown = buffer_.size();
+        while (grown < fullSize && grown - used_ < size) grown *= 2;
+        buffer_.resize(grown);
+        if (buffer_.size() - used_ >= size) return;
+    }
     handOnLines();
     // A line longer than the buffer makes it grow.
     if (buffer_.size() - used_ < size) buffer_.resize(used_ + size + buffer_.size());

@@ -24,8 +24,15 @@ public:
     }
     void character(char c) { *room(1) = c; ++used_; }
     void integer(long long value);
-    void defaultNotation(double value) { used_ = static_cast<std::size_t>(writeDefaultNotation(room(longestDefaultNotation), value) - buffer_.data()); }
-    void fixedSixDecimals(double value) { used_ = static_cast<std::size_t>(writeFixedSixDecimals(room(longestFixedSixDecimals), value) - buffer_.data()); }
+    // room() may move the buffer: the end of a text is measured only after it.
+    void defaultNotation(double value) {
+        char* const first = room(longestDefaultNotation);
+        used_ += static_cast<std::size_t>(writeDefaultNotation(first, value) - first);
+    }
+    void fixedSixDecimals(double value) {
+        char* const first = room(longestFixedSixDecimals);
+        used_ += static_cast<std::size_t>(writeFixedSixDecimals(first, value) - first);
+    }
     void endLine();
     // Forgets what was written since the last line end.
     void dropLine() { used_ = lineStart_; }

@@ -323,6 +323,47 @@ TEST(ExtendedDesignMatrix, writesLongLinesAndManyRowsWhole) {
     EXPECT_TRUE(merged.text == expected);
 }
 
+// Colour and value lines far longer than the writer's buffer: it grows while numbers are
+// written into it, and every number lands whole where it belongs.
+TEST(ExtendedDesignMatrix, writesLongLinesOfNumbersWhole) {
+    LogCapture log;
+    const int predictors = 20'000;  // a colour line of some 300,000 characters
+    const int points = 3;
+    std::string dm = "FileVersion: 1\n\nNrOfPredictors: " + std::to_string(predictors) + "\nNrOfDataPoints: " +
+                     std::to_string(points) + "\nIncludesConstant: 0\nFirstConfoundPredictor: 1\n\n";
+    std::string expected = "FileVersion: 1\n\nNrOfPredictors: " + std::to_string(predictors + 1) +
+                           "\nNrOfDataPoints: " + std::to_string(points) +
+                           "\nIncludesConstant: 0\nFirstConfoundPredictor: 1\n\n";
+    for (int i = 0; i < predictors; ++i) {
+        const std::string triple = std::to_string(i % 256) + " " + std::to_string(i) + " " + std::to_string(-i) + " ";
+        dm += triple;
+        expected += triple;
+    }
+    dm += "\n";
+    expected += "255 255 0 \n";
+    for (int i = 0; i < predictors; ++i) {
+        dm += "\"P\" ";
+        expected += "\"P\"\t";
+    }
+    dm += "\n";
+    expected += "\"K0\"\t\n";
+    for (int p = 0; p < points; ++p) {
+        for (int i = 0; i < predictors; ++i) {
+            // Not in the default notation: converted and formatted anew.
+            dm += i % 2 == 0 ? "0.50 " : "1.0e-05 ";
+            expected += i % 2 == 0 ? "0.5\t" : "1e-05\t";
+        }
+        dm += "\n";
+        char heartValue[32];
+        std::snprintf(heartValue, sizeof heartValue, "%4.6lf\t\n", 60.5 + p);
+        expected += heartValue;
+    }
+    ConfoundRecord heart = confoundRecord(ConfoundKind::HeartRate, 1, points);
+    const Merged merged = merge(dm, {nullptr, &heart, nullptr}, ConfoundWriterVariant::SomeKinds);
+    EXPECT_EQ(merged.outcome, MergeOutcome::Written);
+    EXPECT_TRUE(merged.text == expected);
+}
+
 // ---- names ------------------------------------------------------------------------------
 
 struct NameCase {
