@@ -5,13 +5,15 @@
 
 namespace {
 constexpr std::size_t chunkSize = 64 * 1024;
+// A small file never needs a whole chunk; a large one reaches it after a few loads.
+constexpr std::size_t firstChunkSize = 4 * 1024;
 }
 
 TokenReader::TokenReader(std::string_view text)
     : data_(text.data()), end_(text.size()), size_(text.size()) {}
 
 TokenReader::TokenReader(std::streambuf* source, std::uint64_t size)
-    : source_(source), storage_(chunkSize), data_(storage_.data()), exhausted_(source == nullptr), size_(size) {}
+    : source_(source), storage_(firstChunkSize), data_(storage_.data()), exhausted_(source == nullptr), size_(size) {}
 
 std::uint64_t TokenReader::remaining() const {
     if (size_ == unknownSize) return unknownSize;
@@ -20,7 +22,8 @@ std::uint64_t TokenReader::remaining() const {
 }
 
 // Keeps the unread text, moved to the front, and appends what the source gives next; the
-// buffer grows only when the unread text fills it.
+// buffer doubles from one load to the next until it holds a chunk, and beyond that only when
+// the unread text fills it.
 bool TokenReader::loadMore() {
     if (exhausted_) return false;
     const std::size_t unread = end_ - position_;
@@ -30,7 +33,7 @@ bool TokenReader::loadMore() {
         position_ = 0;
         end_ = unread;
     }
-    if (end_ == storage_.size()) storage_.resize(storage_.size() * 2);
+    if (end_ == storage_.size() || (storage_.size() < chunkSize && passed_ > 0)) storage_.resize(storage_.size() * 2);
     data_ = storage_.data();
     const std::streamsize wanted = static_cast<std::streamsize>(storage_.size() - end_);
     const std::streamsize got = source_->sgetn(storage_.data() + end_, wanted);

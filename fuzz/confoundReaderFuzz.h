@@ -3,15 +3,17 @@
 // into a small design matrix, as the confound stage would.
 #pragma once
 
+#include <array>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 #include "common/text.h"
 #include "confounds/confoundRecord.h"
 #include "confounds/writeDesignMatrixWithConfounds.h"
 #include "confounds/zTransform.h"
 #include "fuzz/fuzzSupport.h"
+#include "fuzz/textStreams.h"
 
 inline void checkConfoundRecord(const ConfoundRecord& record) {
     const long long points = record.dataPointCount;
@@ -37,16 +39,28 @@ inline void checkConfoundRecord(const ConfoundRecord& record) {
     for (const std::string& name : record.names) fuzzCheck(!name.empty(), "names are words");
 }
 
-// A design matrix of one condition and the constant, as long as the record, merged with it.
-inline void mergeIntoDesignMatrix(const ConfoundRecord& record) {
-    constexpr int longest = 64;  // the merge is linear; a longer run proves nothing more
-    const int points = record.dataPointCount >= 0 && record.dataPointCount <= longest ? record.dataPointCount : 3;
-    std::string designMatrix = formatText(
-        "FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: %d\nIncludesConstant: 1\n"
-        "FirstConfoundPredictor: 2\n\n255 0 0 255 255 255\n\"Task\" \"Constant\"\n",
-        points);
-    for (int row = 0; row < points; ++row) designMatrix += formatText("%d 1\n", row % 2);
+constexpr int longestMergedRun = 64;  // the merge is linear; a longer run proves nothing more
 
+// A design matrix of one condition and the constant, of 0 to longestMergedRun points: made
+// once each, not for every run.
+inline std::string_view designMatrixOfPoints(int points) {
+    static const std::array<std::string, longestMergedRun + 1> texts = [] {
+        std::array<std::string, longestMergedRun + 1> made;
+        for (int count = 0; count <= longestMergedRun; ++count) {
+            std::string& text = made[static_cast<std::size_t>(count)];
+            text = formatText("FileVersion: 1\n\nNrOfPredictors: 2\nNrOfDataPoints: %d\nIncludesConstant: 1\n"
+                              "FirstConfoundPredictor: 2\n\n255 0 0 255 255 255\n\"Task\" \"Constant\"\n",
+                              count);
+            for (int row = 0; row < count; ++row) text += row % 2 == 0 ? "0 1\n" : "1 1\n";
+        }
+        return made;
+    }();
+    return texts[static_cast<std::size_t>(points)];
+}
+
+// The design matrix as long as the record, merged with it.
+inline void mergeIntoDesignMatrix(const ConfoundRecord& record) {
+    const int points = record.dataPointCount >= 0 && record.dataPointCount <= longestMergedRun ? record.dataPointCount : 3;
     ConfoundSet confounds;
     if (record.kind == ConfoundKind::Motion)
         confounds.motion = &record;
@@ -54,11 +68,12 @@ inline void mergeIntoDesignMatrix(const ConfoundRecord& record) {
         confounds.heartRate = &record;
     else
         confounds.respiration = &record;
+    static std::string written;
     for (ConfoundWriterVariant variant : {ConfoundWriterVariant::SomeKinds, ConfoundWriterVariant::AllKinds}) {
-        std::istringstream input(designMatrix);
-        std::ostringstream output;
+        written.clear();
+        TextInput input(designMatrixOfPoints(points));
+        TextOutput output(written);
         mergeDesignMatrixWithConfounds(input, output, confounds, variant, "fuzz.sdm");
-        const std::string written = output.str();
         fuzzCheck(written.empty() || written.back() == '\n', "only whole lines are written");
     }
 }
