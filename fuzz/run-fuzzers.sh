@@ -8,8 +8,14 @@
 # Environment: BUILD_DIR (default: build-fuzz), WORK_DIR (default: scratch/fuzz; each target
 # keeps the inputs it found in WORK_DIR/<target>/corpus and writes what broke it to
 # WORK_DIR/<target>/), FUZZ_CXX (default: clang++-14, else clang++), FUZZ_JOBS (parallel
-# fuzzing processes per target, default 1), FUZZ_OPTIONS (more libFuzzer options).
-# Exits 1 when any target failed; the inputs that broke it are listed at the end.
+# fuzzing processes per target, default 1), FUZZ_OPTIONS (more libFuzzer options; -runs=N
+# counts per job), FUZZ_MERGE=1 (afterwards, merge what a target found into
+# fuzz/corpus/<target> with -merge=1, which takes an input only when it reaches new code, and
+# time the replay of that corpus and the target's crashes against REPLAY_BUDGET seconds,
+# default 10, in this build; the normal build, without sanitizers, replays them faster).
+# Only the targets named are built. Prints each target's runs and executions per second, all
+# jobs together. Exits 1 when any target failed or replays too slowly; the inputs that broke
+# a target are listed at the end.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,6 +24,8 @@ if (($# > 0)); then shift; fi
 build=$(realpath -m "${BUILD_DIR:-$repo/build-fuzz}")
 work=$(realpath -m "${WORK_DIR:-$repo/scratch/fuzz}")
 jobs=${FUZZ_JOBS:-1}
+merge=${FUZZ_MERGE:-0}
+budget=${REPLAY_BUDGET:-10}
 compiler=${FUZZ_CXX:-}
 if [[ -z $compiler ]]; then
   if command -v clang++-14 >/dev/null; then compiler=clang++-14; else compiler=clang++; fi
@@ -25,18 +33,50 @@ fi
 
 cmake -S "$repo" -B "$build" -DCMAKE_CXX_COMPILER="$compiler" -DQUORVEL_BUILD_FUZZERS=ON \
       -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_HEADLESS=ON >/dev/null
-cmake --build "$build" --target quorvel_fuzzers -j2
 
 if (($# > 0)); then
   targets=("$@")
+  cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 else
   # The one list of targets, in fuzz/fuzzTargets.cmake.
   mapfile -t targets < <(sed -n '/^set(quorvel_fuzz_targets/,/^)/{/^  /s/^  //p}' "$repo/fuzz/fuzzTargets.cmake")
+  cmake --build "$build" --target quorvel_fuzzers -j2
 fi
 
 parallel=()
-# Several jobs write their logs to fuzz-N.log in the target's work folder.
+# Several jobs write their logs to fuzz-N.log in the target's work folder; the first process
+# copies each into its own output when the job ends.
 if ((jobs > 1)); then parallel=(-jobs="$jobs" -workers="$jobs"); fi
+
+# Runs, executions per second and new inputs of a target's log, all its jobs together.
+summary() {
+  awk '/^stat::number_of_executed_units:/ { runs += $2 } /^stat::average_exec_per_sec:/ { rate += $2 }
+       /^stat::new_units_added:/ { added += $2 }
+       END { printf "%d runs, %d exec/s, %d new inputs\n", runs, rate, added }' "$1"
+}
+
+# Merges what the session found into the committed corpus and times the replay of the corpus
+# and the crashes; false when either fails or the replay takes longer than the budget.
+merge_into_corpus() {
+  local target=$1 program=$2 before after start elapsed
+  before=$(find "$repo/fuzz/corpus/$target" -type f | wc -l)
+  if ! (cd "$work/$target" && "$program" -merge=1 -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+          -artifact_prefix="$work/$target/" "$repo/fuzz/corpus/$target" "$work/$target/corpus" \
+          >"$work/$target/merge.txt" 2>&1); then
+    echo "$target: the merge failed; see $work/$target/merge.txt" >&2
+    return 1
+  fi
+  after=$(find "$repo/fuzz/corpus/$target" -type f | wc -l)
+  start=$(date +%s%N)
+  if ! "$program" -runs=0 "$repo/fuzz/corpus/$target" "${crashes[@]}" >"$work/$target/replay.txt" 2>&1; then
+    echo "$target: the replay failed; see $work/$target/replay.txt" >&2
+    return 1
+  fi
+  elapsed=$((($(date +%s%N) - start) / 1000000))
+  printf '%s: corpus %d inputs (%d merged in), replayed in %d.%03d s\n' "$target" "$after" \
+         $((after - before)) $((elapsed / 1000)) $((elapsed % 1000)) >&2
+  ((elapsed <= budget * 1000))
+}
 
 failed=()
 for target in "${targets[@]}"; do
@@ -58,8 +98,11 @@ for target in "${targets[@]}"; do
     failed+=("$target")
     tail -n 60 "$work/$target/log.txt" >&2
   else
-    grep -E "^stat::(number_of_executed_units|new_units_added)" "$work/$target/log.txt" | tr '\n' ' ' >&2 || true
-    echo >&2
+    echo "$target: $(summary "$work/$target/log.txt") ($jobs job(s))" >&2
+    if ((merge)) && ! merge_into_corpus "$target" "$program"; then
+      echo "$target: its corpus could not be merged, or replays in more than ${budget}s" >&2
+      failed+=("$target")
+    fi
   fi
 done
 
@@ -70,4 +113,4 @@ if ((${#failed[@]} > 0)); then
   done
   exit 1
 fi
-echo "all ${#targets[@]} fuzz target(s) ran ${seconds}s each without a failure" >&2
+echo "all ${#targets[@]} fuzz target(s) ran (at most ${seconds}s each) without a failure" >&2
