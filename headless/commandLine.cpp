@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <filesystem>
 #include <ostream>
 
 #include "headless/pluginModule.h"
@@ -10,7 +11,16 @@
 namespace morvane {
 namespace {
 
-constexpr const char* conventionsText = R"(Answers not given are asked at a prompt with the plugin's dialog text when
+#ifndef QUORVEL_VERSION
+#error "QUORVEL_VERSION, the project's version, comes from CMake"
+#endif
+
+constexpr const char* conventionsText = R"(A list's relative entries name files beside the list: the run works in the
+list's folder (the paths given on the command line keep meaning what they
+mean where morvane was started). --paths-relative-to cwd takes them relative
+to the current folder instead, as the plugin alone does.
+
+Answers not given are asked at a prompt with the plugin's dialog text when
 standard input is a terminal; otherwise the run stops with a usage error.
 
 Predictors: a condition's intervals form a boxcar in continuous time (volume
@@ -41,6 +51,36 @@ bool parseVersion(const std::string& text, std::array<int, 3>& version) {
            consumed == static_cast<int>(text.size());
 }
 
+// A path given on the command line, made independent of the working folder, which the run
+// changes to the list's.
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+// `morvane --version`: morvane's version, the host version it reports, and the version of
+// the plugin module it would load; 3 when that module cannot be loaded.
+int printVersions(const std::optional<std::string>& pluginPath, const std::array<int, 3>& hostVersion,
+                  std::ostream& out, std::ostream& err) {
+    out << "morvane " << QUORVEL_VERSION << '\n';
+    out << formatText("the headless host of quorvel, reporting itself to the plugin as Morvane %d.%d.%d\n",
+                      hostVersion[0], hostVersion[1], hostVersion[2]);
+    ParseResult<std::string> path =
+        pluginPath ? ParseResult<std::string>::success(*pluginPath) : defaultPluginPath();
+    ParseResult<PluginModule> module = path ? loadPluginModule(*path.value) : ParseResult<PluginModule>::failure(path.error);
+    if (!module) {
+        out.flush();
+        err << "morvane: " << module.error << '\n';
+        return exitPluginRefused;
+    }
+    const char* name = module.value->getPluginName != nullptr ? module.value->getPluginName() : nullptr;
+    const char* version = module.value->getPluginVersion != nullptr ? module.value->getPluginVersion() : nullptr;
+    out << "plugin: " << (name != nullptr ? name : "(no name)") << ", version "
+        << (version != nullptr ? version : "(none)") << ", from " << module.value->path << '\n';
+    return exitSuccess;
+}
+
 }  // namespace
 
 CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -48,15 +88,21 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     CLI::App app{"morvane: a headless stand-in for the Morvane host that runs the quorvel plugin on a file list "
                  "of protocols (PRT), time courses (VTC) and confound files."};
     app.footer(conventionsText);
-    app.set_version_flag("--version", formatText("morvane %d.%d.%d (headless host)", morvaneVersion[0],
-                                                 morvaneVersion[1], morvaneVersion[2]));
+    bool versionWanted = false;
+    app.add_flag("--version", versionWanted,
+                 "Print morvane's version and that of the plugin it loads (with --plugin, that one), and exit");
 
-    std::string list, hrf, skipFirst, zTransform, vmr, plugin, log, normalise = "area", sample = "start";
+    std::string list, hrf, skipFirst, zTransform, vmr, plugin, log, normalise = "area", sample = "start",
+                relativeTo = "list";
     std::string hostVersion = formatText("%d.%d.%d", morvaneVersion[0], morvaneVersion[1], morvaneVersion[2]);
     float value = 0.0f;
     bool noVmr = false;
 
     app.add_option("--list", list, "The file list (answers \"Please select the file list\")");
+    app.add_option("--paths-relative-to", relativeTo,
+                   "Where the list's relative entries are: list (its folder, default) or cwd (the current "
+                   "folder)")
+        ->check(CLI::IsMember({"list", "cwd"}));
     app.add_option("--hrf", hrf, "Response function: two-gamma or boynton")
         ->check(CLI::IsMember({"two-gamma", "boynton"}));
     auto* valueOption = app.add_option("--value", value, "The predictor value, -100 to 100")
@@ -70,7 +116,7 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     auto* noVmrOption = app.add_flag("--no-vmr", noVmr, "Run with no anatomical document open");
     vmrOption->excludes(noVmrOption);
     app.add_option("--plugin", plugin, std::string("The plugin module (default: ") + pluginFileName +
-                                           " beside the program)");
+                                           " in the installation's lib/quorvel, or beside the program)");
     app.add_option("--log", log, "Also write the log pane to this file");
     app.add_option("--hrf-normalise", normalise, "area (default) or peak")->check(CLI::IsMember({"area", "peak"}));
     app.add_option("--sample", sample, "start (default) or middle")->check(CLI::IsMember({"start", "middle"}));
@@ -100,6 +146,24 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     }
 
     Settings settings;
+    if (!parseVersion(hostVersion, settings.host.version)) {
+        err << "morvane: --host-version must look like 20.6.0\n";
+        return {std::nullopt, {}, exitUsage};
+    }
+    if (versionWanted) {
+        std::optional<std::string> pluginPath;
+        if (!plugin.empty()) pluginPath = plugin;
+        const std::array<int, 3> reported = settings.host.version;
+        return {std::nullopt, [pluginPath, reported, &out, &err] { return printVersions(pluginPath, reported, out, err); },
+                exitSuccess};
+    }
+    // The run works in the list's folder: morvane's own paths are fixed before.
+    settings.host.entriesBesideList = relativeTo == "list";
+    if (settings.host.entriesBesideList) {
+        for (std::string* path : {&vmr, &plugin, &log}) {
+            if (!path->empty()) *path = absolutePath(*path);
+        }
+    }
     if (!list.empty()) {
         if (list.size() > 511) {
             err << "morvane: the --list path is longer than the 511 characters a file dialog returns\n";
@@ -122,10 +186,6 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
     settings.host.convention.normalisation =
         normalise == "peak" ? ResponseNormalisation::Peak : ResponseNormalisation::Area;
     settings.host.convention.moment = sample == "middle" ? SamplingMoment::Middle : SamplingMoment::Start;
-    if (!parseVersion(hostVersion, settings.host.version)) {
-        err << "morvane: --host-version must look like 20.6.0\n";
-        return {std::nullopt, {}, exitUsage};
-    }
     if (!plugin.empty()) settings.pluginPath = plugin;
     if (!log.empty()) settings.logPath = log;
     settings.afterRun = std::move(afterRun);

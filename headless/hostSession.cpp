@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -100,6 +101,22 @@ float HostSession::floatInput(const char* prompt, float initial, float lowest, f
     return dialogs_.floatInput(prompt != nullptr ? prompt : "", initial, lowest, highest);
 }
 
+// Like a desktop file dialog that leaves the working folder where the chosen file is: the
+// list's folder becomes the working folder, and the list is handed over by its name. Where
+// the folder cannot be entered, nothing changes (the list cannot be read there either).
+std::string HostSession::workBesideList(const std::string& listPath) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(listPath).parent_path();
+    if (folder.empty() || fs::path(listPath).filename().empty()) return listPath;
+    std::error_code error;
+    fs::current_path(folder, error);
+    if (error) {
+        problem("cannot work in the folder of the file list " + listPath + ": " + error.message());
+        return listPath;
+    }
+    return fs::path(listPath).filename().string();
+}
+
 int HostSession::openFileName(const char* title, const char* filter, char* pathBuffer512) {
     if (pathBuffer512 == nullptr) return 0;
     const auto path = dialogs_.openFileName(title != nullptr ? title : "", filter != nullptr ? filter : "");
@@ -108,10 +125,13 @@ int HostSession::openFileName(const char* title, const char* filter, char* pathB
         problem("the chosen path is longer than the dialog's 511 characters: " + *path);
         return 0;
     }
-    std::memcpy(pathBuffer512, path->c_str(), path->size() + 1);
-    if (std::string_view(title != nullptr ? title : "") == fileListTitle) {
-        chosenList_ = *path;
-        if (auto list = readFileList(*path)) expectedGroups_ = static_cast<int>(list.value->groups.size());
+    std::string chosen = *path;
+    const bool isList = std::string_view(title != nullptr ? title : "") == fileListTitle;
+    if (isList && options_.entriesBesideList) chosen = workBesideList(chosen);
+    std::memcpy(pathBuffer512, chosen.c_str(), chosen.size() + 1);
+    if (isList) {
+        chosenList_ = chosen;
+        if (auto list = readFileList(chosen)) expectedGroups_ = static_cast<int>(list.value->groups.size());
     }
     return 1;
 }

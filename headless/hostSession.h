@@ -53,6 +53,9 @@ struct HostOptions {
     Convention convention;
     std::array<int, 3> version{20, 6, 0};
     bool showProgress = false;  // a line per protocol group on standard error
+    // The file dialog makes the chosen list's folder the working folder, so that the
+    // plugin finds the list's relative entries beside it.
+    bool entriesBesideList = false;
 };
 
 // One SDM file as it stood before a save beside it, to tell which files a run wrote.
@@ -140,6 +143,7 @@ private:
     };
 
     void problem(const std::string& text);
+    std::string workBesideList(const std::string& listPath);
     void detachProtocol();
     RunTiming timing() const;
     std::optional<std::string> findProtocolFile(const std::string& name) const;

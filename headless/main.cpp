@@ -108,8 +108,10 @@ int run(int argc, char** argv) {
     HostSession session(settings.host, dialogs, log, std::cerr);
     setEntryPointSession(&session);
 
-    const std::string pluginPath = settings.pluginPath.value_or(joinPath(programFolder(), pluginFileName));
-    ParseResult<PluginModule> module = loadPluginModule(pluginPath);
+    ParseResult<std::string> pluginPath =
+        settings.pluginPath ? ParseResult<std::string>::success(*settings.pluginPath) : defaultPluginPath();
+    if (!pluginPath) return fail(exitPluginRefused, pluginPath.error);
+    ParseResult<PluginModule> module = loadPluginModule(*pluginPath.value);
     if (!module) return fail(exitPluginRefused, module.error);
     PluginObject plugin(module.value->createPlugin());
     if (!plugin) return fail(exitPluginRefused, "the plugin's createPlugin gave no object");

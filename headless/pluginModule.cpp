@@ -31,6 +31,7 @@ ParseResult<PluginModule> loadPluginModule(const std::string& path) {
     module.path = path;
     module.createPlugin = reinterpret_cast<MNZRPluginInterface* (*)()>(::dlsym(handle, "createPlugin"));
     module.getPluginName = reinterpret_cast<const char* (*)()>(::dlsym(handle, "getPluginName"));
+    module.getPluginVersion = reinterpret_cast<const char* (*)()>(::dlsym(handle, "getPluginVersion"));
     if (module.createPlugin == nullptr)
         return ParseResult<PluginModule>::failure("the module " + path + " does not export createPlugin");
     return ParseResult<PluginModule>::success(module);

@@ -32,6 +32,7 @@ struct PluginModule {
     std::string path;
     MNZRPluginInterface* (*createPlugin)() = nullptr;
     const char* (*getPluginName)() = nullptr;
+    const char* (*getPluginVersion)() = nullptr;
 };
 
 // Destroys a plugin object through its interface, so that the module frees it.
@@ -55,6 +56,11 @@ inline constexpr const char* pluginFileName = "quorvel.so";
 
 // The folder of the running program.
 std::string programFolder();
+
+// The module morvane loads when --plugin is not given: in an installation the one in the
+// module folder relative to the program's (lib/quorvel beside bin on Linux), otherwise the
+// one beside the program; a failure names the places looked at.
+ParseResult<std::string> defaultPluginPath();
 
 // Loads the module and finds its factory. The module stays loaded until the process ends,
 // so that nothing it handed out can outlive it.

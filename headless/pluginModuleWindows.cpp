@@ -29,6 +29,8 @@ ParseResult<PluginModule> loadPluginModule(const std::string& path) {
         reinterpret_cast<void*>(GetProcAddress(handle, "createPlugin")));
     module.getPluginName = reinterpret_cast<const char* (*)()>(
         reinterpret_cast<void*>(GetProcAddress(handle, "getPluginName")));
+    module.getPluginVersion = reinterpret_cast<const char* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(handle, "getPluginVersion")));
     if (module.createPlugin == nullptr)
         return ParseResult<PluginModule>::failure("the module " + path + " does not export createPlugin");
     return ParseResult<PluginModule>::success(module);

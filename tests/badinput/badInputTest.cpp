@@ -56,6 +56,16 @@ struct Study {
     }
     void write(const std::string& name, const std::string& content) const { writeFile(at(name), content); }
     void truncate(const std::string& name, std::size_t keep) const { write(name, readFile(at(name)).substr(0, keep)); }
+    // The list moved into the folder `folder`, each entry behind `prefix`, and run from there.
+    void moveList(const std::string& folder, const std::string& prefix) {
+        std::istringstream lines(readFile(at("file-list.txt")));
+        std::string moved, line;
+        for (bool first = true; std::getline(lines, line); first = false) moved += (first ? "" : prefix) + line + "\n";
+        fs::create_directories(at(folder));
+        write(folder + "/file-list.txt", moved);
+        fs::remove(at("file-list.txt"));
+        arguments[1] = folder + "/file-list.txt";
+    }
     void makeFolder(const std::string& name) const {
         fs::remove(at(name));
         fs::create_directory(at(name));
@@ -247,6 +257,28 @@ const BadInputCase cases[] = {
          s.replace("file-list.txt", "run3.prt\nrun3.vtc", folder + "/run3.prt\n" + folder + "/run3.vtc");
      },
      1, "run3.prt is longer than the 260 characters its record holds", "", "run1.vtc run2.vtc"},
+    // Lists in another folder than the one morvane starts in: relative entries are found beside
+    // the list unless --paths-relative-to cwd asks for the current folder; --vmr is taken from
+    // where morvane starts.
+    {"ListEntriesBesideTheList", [](Study& s) { s.moveList("lists/sub-01", "../../"); }, 0,
+     "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ListEntriesNotBesideTheList", [](Study& s) { s.moveList("lists", ""); }, 1,
+     "cannot link run1.vtc: cannot open the file for reading: No such file or directory", "", ""},
+    {"ListEntriesFromTheCurrentFolder",
+     [](Study& s) {
+         s.moveList("lists", "");
+         s.arguments.insert(s.arguments.end(), {"--paths-relative-to", "cwd"});
+     },
+     0, "all 3 protocol(s) converted", "", "run1.vtc run2.vtc run3.vtc"},
+    {"ListEntriesBesideTheListTakenFromTheCurrentFolder",
+     [](Study& s) {
+         s.moveList("lists", "../");
+         s.arguments.insert(s.arguments.end(), {"--paths-relative-to", "cwd"});
+     },
+     1, "cannot link ../run1.vtc: cannot open the file for reading: No such file or directory", "", ""},
+    {"UnknownPlaceOfEntries",
+     [](Study& s) { s.arguments.insert(s.arguments.end(), {"--paths-relative-to", "home"}); }, 2,
+     "--paths-relative-to: home not in {list,cwd}", "", ""},
     {"ListPathLongerThanADialogHolds",
      [](Study& s) { s.arguments[1] = std::string(600, 'l') + ".txt"; }, 2,
      "the --list path is longer than the 511 characters a file dialog returns", "", ""},

@@ -27,8 +27,9 @@ struct ProgramRun {
     std::string out, err;
 };
 
-pid_t start(const std::string& folder, const std::vector<std::string>& arguments) {
-    std::vector<std::string> all = {MORVANE_PROGRAM};
+pid_t start(const std::string& folder, const std::vector<std::string>& arguments,
+            const std::string& program = MORVANE_PROGRAM) {
+    std::vector<std::string> all = {program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : all) argv.push_back(argument.data());
@@ -239,6 +240,7 @@ TEST_F(EndToEnd, UsageErrorsStopBeforeTheRun) {
         {{"--vmr", "no-such.vmr"}, "no-such.vmr"},
         {{"--vmr", "anatomy.vmr", "--no-vmr"}, "excludes"},
         {{"--unknown"}, "--unknown"},
+        {{"--paths-relative-to", "home"}, "home"},
     };
     for (const Case& c : cases) {
         const ProgramRun run = morvane(study.path(), c.arguments);
@@ -291,6 +293,123 @@ TEST_F(EndToEnd, ListsThatCannotBeReadOrNameNoProtocolFail) {
     const ProgramRun emptyRun = morvane(study.path(), empty);
     EXPECT_EQ(emptyRun.status, 1);
     EXPECT_NE(emptyRun.err.find("names no protocol"), std::string::npos);
+}
+
+// The file list's relative entries name files beside the list, from wherever morvane starts;
+// morvane's own relative paths mean what they mean where it starts.
+TEST_F(EndToEnd, AListFromAnotherFolderFindsItsEntriesBesideIt) {
+    ScratchFolder elsewhere;
+    const std::string vmrFromElsewhere = fs::relative(at("anatomy.vmr"), elsewhere.path()).string();
+    std::vector<std::string> arguments = standardAnswers;
+    arguments[1] = at("file-list.txt");
+    arguments.back() = vmrFromElsewhere;
+    arguments.insert(arguments.end(), {"--log", "morvane.log"});
+
+    const ProgramRun run = morvane(elsewhere.path(), arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("all 3 protocol(s) converted"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(elsewhere.file("morvane.log")), run.out);
+    EXPECT_FALSE(fs::exists(at("morvane.log")));
+
+    // The same run from inside the study gives the same files.
+    ScratchFolder inside;
+    fs::copy(EXAMPLE_STUDY, inside.path(), fs::copy_options::recursive);
+    const ProgramRun reference = morvane(inside.path(), standardAnswers);
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    EXPECT_EQ(run.out, reference.out);
+    for (const char* name : {"run1_run1.sdm", "run1_run1_3DMC_z_HR_z_RVT_z.sdm", "run2_run2_3DMC_z_RVT_z.sdm",
+                             "run3_run3.sdm", "run1.vtc", "run3.vtc"})
+        EXPECT_EQ(readFile(at(name)), readFile(inside.file(name))) << name;
+}
+
+TEST_F(EndToEnd, EntriesRelativeToTheCurrentFolderOnRequestAndAbsoluteEntriesEitherWay) {
+    ScratchFolder elsewhere;
+    std::vector<std::string> fromElsewhere = standardAnswers;
+    fromElsewhere[1] = at("file-list.txt");
+    fromElsewhere.back() = at("anatomy.vmr");
+    std::vector<std::string> cwdEntries = fromElsewhere;
+    cwdEntries.insert(cwdEntries.end(), {"--paths-relative-to", "cwd"});
+
+    // Taken from the current folder, the entries are not found there.
+    const ProgramRun notFound = morvane(elsewhere.path(), cwdEntries);
+    EXPECT_EQ(notFound.status, 1) << notFound.err;
+    EXPECT_NE(notFound.err.find("cannot link run1.vtc"), std::string::npos) << notFound.err;
+    EXPECT_NE(notFound.err.find("3 of 3 protocol(s) failed"), std::string::npos) << notFound.err;
+    EXPECT_FALSE(fs::exists(at("run1_run1.sdm")));
+
+    // Entries that name the study from the current folder are found so, and not beside the list
+    // (the current folder lies deeper than the study's, so the two ways part).
+    const std::string deeper = elsewhere.file("a/b");
+    fs::create_directories(deeper);
+    const std::string fromCwd = fs::relative(study.path(), deeper).string();
+    std::string list = readFile(at("file-list.txt"));
+    std::string prefixed;
+    std::istringstream lines(list);
+    std::string line;
+    for (bool first = true; std::getline(lines, line); first = false)
+        prefixed += (first ? line : fromCwd + "/" + line) + "\n";
+    writeFile(at("list-from-cwd.txt"), prefixed);
+    cwdEntries[1] = at("list-from-cwd.txt");
+    const ProgramRun found = morvane(deeper, cwdEntries);
+    EXPECT_EQ(found.status, 0) << found.err;
+    std::vector<std::string> besideList = cwdEntries;
+    besideList.resize(besideList.size() - 2);
+    EXPECT_EQ(morvane(deeper, besideList).status, 1);
+
+    // Absolute entries are found in both ways.
+    std::string absolute;
+    std::istringstream again(list);
+    for (bool first = true; std::getline(again, line); first = false)
+        absolute += (first ? line : study.path() + "/" + line) + "\n";
+    writeFile(at("absolute-list.txt"), absolute);
+    for (const char* relativeTo : {"list", "cwd"}) {
+        std::vector<std::string> arguments = fromElsewhere;
+        arguments[1] = at("absolute-list.txt");
+        arguments.insert(arguments.end(), {"--paths-relative-to", relativeTo});
+        const ProgramRun run = morvane(elsewhere.path(), arguments);
+        EXPECT_EQ(run.status, 0) << relativeTo << "\n" << run.err;
+    }
+}
+
+// morvane --version names morvane's version and the plugin's, from the module it finds: in an
+// installation's lib/quorvel beside bin, else beside the program, else none (exit status 3).
+TEST_F(EndToEnd, TheVersionNamesThePluginFoundFromTheProgramsFolder) {
+    const ProgramRun here = morvane(study.path(), {"--version"});
+    ASSERT_EQ(here.status, 0) << here.err;
+    const auto firstLineEnd = here.out.find('\n');
+    ASSERT_EQ(here.out.rfind("morvane ", 0), 0u) << here.out;
+    const std::string version = here.out.substr(8, firstLineEnd - 8);
+    EXPECT_NE(here.out.find("plugin: quorvel (v" + version + "), version " + version + ", from "), std::string::npos)
+        << here.out;
+    EXPECT_NE(here.out.find("as Morvane 20.6.0"), std::string::npos) << here.out;
+
+    ScratchFolder installation;
+    const fs::path program = fs::path(installation.path()) / "bin" / "morvane";
+    const fs::path module = fs::path(installation.path()) / "lib" / "quorvel" / "quorvel.so";
+    fs::create_directories(program.parent_path());
+    fs::create_directories(module.parent_path());
+    fs::copy_file(MORVANE_PROGRAM, program);
+    fs::copy_file(fs::path(MORVANE_PROGRAM).parent_path() / "quorvel.so", module);
+    const auto versionOf = [&](const fs::path& morvaneProgram) {
+        return finish(start(study.path(), {"--version"}, morvaneProgram.string()), study.path());
+    };
+    const ProgramRun installed = versionOf(program);
+    EXPECT_EQ(installed.status, 0) << installed.err;
+    EXPECT_NE(installed.out.find("from " + module.string() + "\n"), std::string::npos) << installed.out;
+
+    fs::remove(module);
+    const ProgramRun none = versionOf(program);
+    EXPECT_EQ(none.status, 3) << none.out;
+    EXPECT_NE(none.err.find("no plugin module at " + module.string() + " or " + program.parent_path().string() +
+                            "/quorvel.so"),
+              std::string::npos)
+        << none.err;
+
+    fs::copy_file(fs::path(MORVANE_PROGRAM).parent_path() / "quorvel.so", program.parent_path() / "quorvel.so");
+    const ProgramRun beside = versionOf(program);
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_NE(beside.out.find("from " + (program.parent_path() / "quorvel.so").string()), std::string::npos)
+        << beside.out;
 }
 
 TEST_F(EndToEnd, RunsOnDifferentListsAtOnceDoNotDisturbEachOther) {
