@@ -225,12 +225,21 @@ std::string protocolText(const Protocol& protocol) {
         text += '\n';
     }
     line("NrOfConditions:", std::to_string(protocol.conditions.size()));
-    // Milliseconds run to six or seven digits, volumes to three or four.
-    const char* const intervalFormat = protocol.inMilliseconds ? "%8d %8d" : "%4d %4d";
+    // Milliseconds run to six or seven digits, volumes to three or four; right-aligned.
+    const std::size_t width = protocol.inMilliseconds ? 8 : 4;
+    const auto aligned = [&](std::int32_t value) {
+        char number[16];
+        const char* const end = std::to_chars(number, number + sizeof number, value).ptr;
+        const auto length = static_cast<std::size_t>(end - number);
+        if (length < width) text.append(width - length, ' ');
+        text.append(number, length);
+    };
     for (const ProtocolCondition& condition : protocol.conditions) {
         text += '\n' + condition.name + '\n' + std::to_string(condition.intervals.size()) + '\n';
         for (const ProtocolInterval& interval : condition.intervals) {
-            text += formatText(intervalFormat, interval.start, interval.end);
+            aligned(interval.start);
+            text += ' ';
+            aligned(interval.end);
             for (double weight : interval.weights) {
                 char number[32];
                 const auto written = std::to_chars(number, number + sizeof number, weight);
