@@ -1,5 +1,7 @@
 #include "headless/capabilities.h"
 
+#include "confoundmodels/confoundModelCommands.h"
+
 #if defined(MORVANE_WITH_REPORT)
 #include "report/reportCommand.h"
 #endif
@@ -9,6 +11,7 @@ namespace morvane {
 std::vector<AddCommands> morvaneCapabilities() {
     // Files that extend the plugin's design matrices come before the report that shows them.
     return {
+        addConfoundModelCommands,
 #if defined(MORVANE_WITH_REPORT)
         addReportCommands,
 #endif
