@@ -1,5 +1,6 @@
 # Packages, made by CPack from the install rules (scripts/package.sh runs it):
-#   Linux:   quorvel_VERSION_amd64.deb, its dependencies found by dpkg-shlibdeps;
+#   Linux:   quorvel_VERSION_amd64.deb, its dependencies found by dpkg-shlibdeps
+#            (debianDependencies.cmake);
 #   Windows: quorvel-VERSION-windows-x64.zip, from the MinGW-w64 cross build.
 
 set(CPACK_PACKAGE_NAME quorvel)
@@ -34,7 +35,16 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Dependencies from dpkg-shlibdeps, run by debianDependencies.cmake.
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/debianDependencies.cmake)
+  set(CPACK_QUORVEL_PACKAGED_BINARIES ${CMAKE_BINARY_DIR}/debian/packaged-binaries.txt)
+  set(CPACK_QUORVEL_SHLIBDEPS_FOLDER ${CMAKE_BINARY_DIR}/debian/shlibdeps)
+  if(TARGET morvane)
+    file(GENERATE OUTPUT ${CPACK_QUORVEL_PACKAGED_BINARIES}
+         CONTENT "$<TARGET_FILE:morvane>\n$<TARGET_FILE:quorvel>\n")
+  else()
+    file(GENERATE OUTPUT ${CPACK_QUORVEL_PACKAGED_BINARIES} CONTENT "$<TARGET_FILE:quorvel>\n")
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "parallel")
   include(${CMAKE_CURRENT_LIST_DIR}/debianDocuments.cmake)
 endif()

@@ -2,13 +2,17 @@
 # Installs, quietly with apt-get, what a fresh Debian machine lacks to build quorvel and morvane
 # and to run every test: compilers and CMake, GoogleTest, CLI11, the MinGW-w64 cross compiler
 # and wine for the Windows build, clang for the fuzz targets, valgrind for the leak check,
-# Eigen, nlohmann-json and libpng for the report.
+# Eigen, nlohmann-json and libpng for the report; for the packages and their tests help2man,
+# dpkg-dev, fakeroot, lintian, man-db, zip, unzip and the MinGW-w64 binutils, and GNU parallel
+# and shellcheck for the whole-study commands.
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libcli11-dev binutils
           g++-mingw-w64-x86-64 wine wine64
           clang-14 libclang-rt-14-dev valgrind
-          libeigen3-dev nlohmann-json3-dev libpng-dev)
+          libeigen3-dev nlohmann-json3-dev libpng-dev
+          help2man dpkg-dev fakeroot lintian man-db file zip unzip binutils-mingw-w64-x86-64
+          parallel shellcheck)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

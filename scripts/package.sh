@@ -28,20 +28,26 @@ rm -f dist/quorvel_*.deb dist/quorvel-*.zip dist/quorvel-*.tar.gz dist/*.sha256
 echo "== package: the Debian package (build-pkg)" >&2
 cmake -S . -B build-pkg -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
       -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_TEST_WINDOWS=OFF >/dev/null
-cmake --build build-pkg -j2
+# The build's output goes to a log, shown when the build fails.
+build() {
+  cmake --build "$1" -j2 >"$1/build.log" 2>&1 || { tail -n 60 "$1/build.log" >&2; exit 1; }
+}
+build build-pkg
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-pkg/CMakeCache.txt)
 # fakeroot: the files in the package belong to root whoever builds it.
 (cd build-pkg && fakeroot cpack -G DEB -B "$PWD/cpack" >/dev/null)
 deb=quorvel_${version}_amd64.deb
 cp "build-pkg/cpack/$deb" dist/
 echo "package.sh: lintian on $deb" >&2
-lintian --fail-on error --no-tag-display-limit "dist/$deb"
+lintian --fail-on error --tag-display-limit 0 "dist/$deb"
 
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1; then
   echo "== package: the Windows archive (build-pkg-mingw)" >&2
-  cmake -S . -B build-pkg-mingw --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-        -DQUORVEL_BUILD_TESTS=OFF >/dev/null
-  cmake --build build-pkg-mingw -j2
+  # The toolchain counts only when the build folder is made.
+  toolchain=()
+  [[ -f build-pkg-mingw/CMakeCache.txt ]] || toolchain=(--toolchain cmake/mingw-w64-x86_64.cmake)
+  cmake -S . -B build-pkg-mingw "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+  build build-pkg-mingw
   (cd build-pkg-mingw && cpack -G ZIP -B "$PWD/cpack" >/dev/null)
   cp "build-pkg-mingw/cpack/quorvel-$version-windows-x64.zip" dist/
 elif [[ -n ${QUORVEL_REQUIRE_TOOLS:-} || -n ${QUORVEL_REQUIRE_WINDOWS_TESTS:-} ]]; then
