@@ -15,6 +15,7 @@ set(quorvel_fuzz_targets
   sdmFile
   listAgreement
   tsvTable
+  confoundModel
 )
 
 # The libraries whose code a target exercises: the plugin's core, the host's file formats, the
@@ -24,6 +25,8 @@ function(quorvel_fuzz_libraries name result)
     set(${result} quorvel_formats PARENT_SCOPE)
   elseif(name MATCHES "^(protocol|commandLine)$")
     set(${result} morvane_core PARENT_SCOPE)
+  elseif(name STREQUAL "confoundModel")
+    set(${result} morvane_confoundmodels morvane_core PARENT_SCOPE)
   elseif(name STREQUAL "listAgreement")
     set(${result} quorvel_core morvane_core PARENT_SCOPE)
   else()
