@@ -100,7 +100,11 @@ GroupSources sourcesOf(const ListedGroup& group, const std::string& folder, std:
     sources.designMatrix = plain;
     if (group.hasConfounds()) {
         const std::string extended = chooseExtended(sources, group, folder, zTransform);
-        if (!extended.empty()) sources.designMatrix = extended;
+        if (!extended.empty()) {
+            sources.designMatrix = extended;
+            sources.plainDesignMatrix = plain;
+            sources.plainDesignMatrixFile = located(plain, folder);
+        }
     }
     sources.designMatrixFile = located(sources.designMatrix, folder);
     return sources;

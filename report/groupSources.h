@@ -18,6 +18,8 @@ struct GroupSources {
     std::string reason;
     std::string designMatrix;      // as the plugin names it; "" when there is none to read
     std::string designMatrixFile;  // the same file, to open
+    // The design matrix without confounds, read instead when the extended one cannot be.
+    std::string plainDesignMatrix, plainDesignMatrixFile;
     std::string motion;            // as the list names it; "" when none follows
     std::string motionFile;
     std::vector<std::string> logLines;

@@ -20,11 +20,11 @@ constexpr double machineEpsilon = 2.2e-16;
 
 // Rank and condition number of the non-zero columns, each scaled to unit Euclidean norm.
 void rankAndCondition(const Matrix& maxScaled, MatrixFigures& figures) {
-    std::vector<Eigen::Index> kept;
-    for (Eigen::Index c = 0; c < maxScaled.cols(); ++c)
+    std::vector<Eigen::Index> kept;  // a matrix without rows has only empty columns
+    for (Eigen::Index c = 0; c < maxScaled.cols() && maxScaled.rows() > 0; ++c)
         if (maxScaled.col(c).cwiseAbs().maxCoeff() > 0.0) kept.push_back(c);
     figures.nonZeroColumns = static_cast<int>(kept.size());
-    if (kept.empty() || maxScaled.rows() == 0) {
+    if (kept.empty()) {
         figures.rank = 0;
         return;
     }

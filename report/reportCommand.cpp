@@ -132,8 +132,10 @@ int reportBesideList(const ReportState& state) {
 }
 
 int reportAfterRun(const ReportState& state, const RunOutcome& outcome) {
-    const WrittenReport written = writeStudyReport(sourcesOfRun(outcome), outcome.listPath, state.batch.settings,
-                                                   state.batchOutput, progressOnTerminal());
+    // The list as the command line named it (the plugin gets its name within its folder).
+    const std::string list = outcome.answers.listPath.value_or(outcome.listPath);
+    const WrittenReport written =
+        writeStudyReport(sourcesOfRun(outcome), list, state.batch.settings, state.batchOutput, progressOnTerminal());
     if (!written.error.empty()) {
         std::cerr << "morvane: the report could not be written: " << written.error << '\n';
         return exitRunFailed;

@@ -59,6 +59,7 @@ std::vector<GroupSources> sourcesOfRun(const RunOutcome& outcome) {
                 index < outcome.addedDesignMatrices.size() ? outcome.addedDesignMatrices[index] : none;
             std::string chosen = added.empty() ? extendedOfThisRun(saved, group, zTransform) : added.back();
             sources.designMatrix = sources.designMatrixFile = chosen.empty() ? saved.path : chosen;
+            if (!chosen.empty()) sources.plainDesignMatrix = sources.plainDesignMatrixFile = saved.path;
             if (chosen.empty() && group.hasConfounds())
                 sources.notes.push_back("the figures come from " + saved.path + ", the design matrix without confounds");
         }

@@ -32,6 +32,7 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
     run.notes = sources.notes;
 
     std::optional<SdmContent> matrix;
+    std::string matrixName = sources.designMatrix;
     if (!sources.designMatrixFile.empty()) {
         ParseResult<SdmContent> read = readSdmFile(sources.designMatrixFile);
         if (read) {
@@ -45,10 +46,19 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
             } else {
                 run.notes.push_back(why);
             }
+            // The task predictors can still be shown from the design matrix without confounds.
+            if (!sources.plainDesignMatrixFile.empty()) {
+                read = readSdmFile(sources.plainDesignMatrixFile);
+                if (read) {
+                    matrix = std::move(read.value);
+                    matrixName = sources.plainDesignMatrix;
+                    run.notes.push_back("the figures come from " + matrixName + ", the design matrix without confounds");
+                }
+            }
         }
     }
     if (matrix) {
-        run.designMatrix = sources.designMatrix;
+        run.designMatrix = matrixName;
         run.rows = matrix->dataPoints;
         ParseResult<MatrixFigures> figures = matrixFigures(*matrix);
         if (figures) {
@@ -65,7 +75,7 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
                 predictor.kind = kinds[c];
                 run.predictors.push_back(std::move(predictor));
             }
-            const std::string why = sources.designMatrix + ": " + figures.error;
+            const std::string why = matrixName + ": " + figures.error;
             if (run.status == RunStatus::Ok) {
                 run.status = RunStatus::Failed;
                 run.reason = why;
