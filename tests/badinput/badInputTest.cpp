@@ -401,6 +401,69 @@ const BadInputCase cases[] = {
     {"FullDiskForTheVtcs", [](Study& s) { s.fileSizeLimit = 60000; }, 1,
      "cannot save run1.vtc: cannot copy the data: File too large", "", ""},
 
+    // Confound models after the run and for single design matrices.
+    {"ModelWithMissingMotionFile",
+     [](Study& s) {
+         fs::remove(s.at("run2_3DMC.sdm"));
+         s.arguments.insert(s.arguments.end(), {"--motion-model", "24"});
+     },
+     1,
+     "the design matrix run2_run2_3DMC_z_RVT_z_24P.sdm was not written: the motion file run2_3DMC.sdm cannot be "
+     "read: cannot open the file: No such file or directory",
+     "New filename: run1_run1_3DMC_z_HR_z_RVT_z_24P.sdm (18 motion terms added)", "run1.vtc run2.vtc run3.vtc"},
+    {"ModelWithShortMotionFile",
+     [](Study& s) {
+         // The header and the first 100 of 150 rows.
+         std::istringstream in(readFile(s.at("run1_3DMC.sdm")));
+         std::string kept;
+         std::string line;
+         for (int i = 0; i < 9 + 100 && std::getline(in, line); ++i) kept += line + "\n";
+         s.write("run1_3DMC.sdm", kept);
+         s.replace("run1_3DMC.sdm", "NrOfDataPoints:          150", "NrOfDataPoints:          100");
+         s.arguments.insert(s.arguments.end(), {"--motion-model", "12", "--spikes-fd", "0.5"});
+     },
+     1,
+     "the design matrix run1_run1_3DMC_z_HR_z_RVT_z_12P_FD0.5.sdm was not written: the motion file run1_3DMC.sdm "
+     "holds 100 data points, fewer than the 150 of the design matrix",
+     "New filename: run2_run2_3DMC_z_RVT_z_12P_FD0.5.sdm", "run1.vtc run2.vtc run3.vtc"},
+    {"NonNumericSpikeThreshold", [](Study& s) { s.arguments.insert(s.arguments.end(), {"--spikes-fd", "half"}); }, 2,
+     "--spikes-fd must be a framewise displacement in mm, a decimal number of 0 or more such as 0.5, not \"half\"", "",
+     ""},
+    {"NegativeSpikeThreshold", [](Study& s) { s.arguments.insert(s.arguments.end(), {"--spikes-fd=-0.5"}); }, 2,
+     "--spikes-fd must be a framewise displacement in mm, a decimal number of 0 or more such as 0.5, not \"-0.5\"", "",
+     ""},
+    {"MotionModelOfEighteen", [](Study& s) { s.arguments.insert(s.arguments.end(), {"--motion-model", "18"}); }, 2,
+     "--motion-model must be 6, 12 or 24, not 18", "", ""},
+    {"ExtraTableWithoutTheNamedColumn",
+     [](Study& s) {
+         s.write("confounds.tsv", "csf\twhite_matter\n0.5\t1\n");
+         s.arguments = {"confounds", "--design-matrix", "run1_RVT.sdm", "--motion", "run1_3DMC.sdm", "--extra",
+                        "confounds.tsv", "--columns", "global_signal", "--output", "run1_model.sdm"};
+     },
+     1, "confounds.tsv, line 1: no column \"global_signal\" in the header line (its columns: csf, white_matter)", "",
+     ""},
+    {"ExtraTableWithAWord",
+     [](Study& s) {
+         std::string table = "csf\n";
+         for (int row = 0; row < 150; ++row) table += row == 41 ? "high\n" : "0.5\n";
+         s.write("confounds.tsv", table);
+         s.arguments = {"confounds", "--design-matrix", "run1_RVT.sdm", "--motion", "run1_3DMC.sdm", "--extra",
+                        "confounds.tsv", "--columns", "csf", "--output", "run1_model.sdm"};
+     },
+     1, "confounds.tsv, line 43, column \"csf\": expected a number, found \"high\"", "", ""},
+    {"ModelOutputIsTheDesignMatrix",
+     [](Study& s) {
+         s.arguments = {"confounds", "--design-matrix", "run1_RVT.sdm", "--motion", "run1_3DMC.sdm",
+                        "--motion-model", "24", "--output", "./run1_RVT.sdm"};
+     },
+     2, "--output names the design matrix itself (run1_RVT.sdm)", "", ""},
+    {"ModelWithShortMotionFileForOneDesignMatrix",
+     [](Study& s) {
+         s.arguments = {"confounds", "--design-matrix", "run1_RVT.sdm", "--motion", "run2_3DMC.sdm", "--output",
+                        "run1_model.sdm"};
+     },
+     1, "the motion file run2_3DMC.sdm holds 120 data points, fewer than the 150 of the design matrix", "", ""},
+
     // A list of 10,000 entries: the study's three groups and 4,994 more that name missing files.
     {"ListOf10000Entries",
      [](Study& s) {
