@@ -67,8 +67,7 @@ void warn(const std::vector<std::string>& warnings) {
 }
 
 // Writes the output, or says why not; the exit status.
-int writeOutput(const std::string& input, const std::string& output, const std::string& text, const std::string& what) {
-    if (const std::string problem = outputPathProblem(input, output); !problem.empty()) return refuse(problem);
+int writeOutput(const std::string& output, const std::string& text, const std::string& what) {
     if (const std::string failure = writeOutputFile(output, text); !failure.empty())
         return refuse("cannot write " + output + ": " + failure);
     std::cerr << "morvane: " << output << " written: " << what << '\n';
@@ -86,17 +85,21 @@ int importEvents(const BidsState& state) {
     // The Experiment line holds a single line; a file's name may hold more.
     if (options.experiment.find_first_of("\r\n") != std::string::npos) options.experiment = "events";
 
+    if (const std::string problem = outputPathProblem(state.eventsPath, state.eventsOutput); !problem.empty())
+        return refuse(problem);
     const ParseResult<TsvTable> table = readTsvFile(state.eventsPath);
     if (!table) return refuse(table.error);
     const ParseResult<ImportedProtocol> imported = protocolFromEvents(*table.value, options);
     if (!imported) return refuse(imported.error);
     warn(imported.value->warnings);
     const Protocol& protocol = imported.value->protocol;
-    return writeOutput(state.eventsPath, state.eventsOutput, protocolText(protocol),
+    return writeOutput(state.eventsOutput, protocolText(protocol),
                        formatText("%zu condition(s), %zu event(s)", protocol.conditions.size(), imported.value->events));
 }
 
 int importConfounds(const BidsState& state) {
+    if (const std::string problem = outputPathProblem(state.confoundsPath, state.confoundsOutput); !problem.empty())
+        return refuse(problem);
     const ParseResult<TsvTable> table = readTsvFile(state.confoundsPath);
     if (!table) return refuse(table.error);
     const ParseResult<ImportedMotion> imported = motionFromConfounds(*table.value);
@@ -106,11 +109,13 @@ int importConfounds(const BidsState& state) {
         warnings.push_back(state.confoundsOutput + " has no \"_3DMC\" in its name, by which the plugin knows a motion "
                                                    "file in a file list");
     warn(warnings);
-    return writeOutput(state.confoundsPath, state.confoundsOutput, sdmText(imported.value->motion),
+    return writeOutput(state.confoundsOutput, sdmText(imported.value->motion),
                        formatText("6 motion predictors, %d data point(s)", imported.value->motion.dataPoints));
 }
 
 int exportDesignMatrix(const BidsState& state) {
+    if (const std::string problem = outputPathProblem(state.matrixPath, state.matrixOutput); !problem.empty())
+        return refuse(problem);
     const ParseResult<std::string> text = readWholeFile(state.matrixPath);
     if (!text) return refuse(state.matrixPath + ": the design matrix cannot be read: " + text.error);
     const ParseResult<SdmContent> matrix = parseDesignMatrix(*text.value);
@@ -119,7 +124,7 @@ int exportDesignMatrix(const BidsState& state) {
     const ParseResult<std::string> table = fsl ? designMatrixFsl(*matrix.value) : designMatrixTsv(*matrix.value);
     if (!table) return refuse(state.matrixPath + ": " + table.error);
     const int written = matrix.value->predictorCount() - (fsl && constantColumn(*matrix.value) ? 1 : 0);
-    return writeOutput(state.matrixPath, state.matrixOutput, *table.value,
+    return writeOutput(state.matrixOutput, *table.value,
                        formatText("%d column(s), %d data point(s)", written, matrix.value->dataPoints));
 }
 
