@@ -16,6 +16,7 @@ set(quorvel_fuzz_targets
   listAgreement
   tsvTable
   confoundModel
+  bidsImport
 )
 
 # The libraries whose code a target exercises: the plugin's core, the host's file formats, the
@@ -27,6 +28,8 @@ function(quorvel_fuzz_libraries name result)
     set(${result} morvane_core PARENT_SCOPE)
   elseif(name STREQUAL "confoundModel")
     set(${result} morvane_confoundmodels morvane_core PARENT_SCOPE)
+  elseif(name STREQUAL "bidsImport")
+    set(${result} morvane_bids quorvel_formats PARENT_SCOPE)
   elseif(name STREQUAL "listAgreement")
     set(${result} quorvel_core morvane_core PARENT_SCOPE)
   else()
