@@ -137,7 +137,7 @@ RunSettings askRunSettings() {
 
 bool runBatch(const ConfoundStage& stage) {
     hostFunctions.zrShowLogTab();
-    logText("\nquorvel (v0.8.4)> Started...");
+    logText("\nquorvel (v" QUORVEL_VERSION ")> Started...");
 
     int dimX = 0;
     int dimY = 0;

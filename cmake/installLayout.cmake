@@ -1,3 +1,7 @@
+# The release's version, in one place: the project's. morvane prints it, and the plugin's
+# own texts (its name "quorvel (vX.Y.Z)" and version, as the host shows them) are made of it.
+add_compile_definitions(QUORVEL_VERSION="${PROJECT_VERSION}")
+
 # Where an installation puts each part, relative to the prefix, so that an installed tree can
 # be moved or copied whole. Read before the programs are defined: morvane has the module's
 # folder, relative to its own, compiled in.

@@ -2,8 +2,12 @@
 // are the same on every call.
 #pragma once
 
-inline constexpr char pluginName[] = "quorvel (v0.8.4)";
-inline constexpr char pluginVersion[] = "0.8.4";
+#ifndef QUORVEL_VERSION
+#error "QUORVEL_VERSION, the project's version, comes from CMake"
+#endif
+
+inline constexpr char pluginName[] = "quorvel (v" QUORVEL_VERSION ")";
+inline constexpr char pluginVersion[] = QUORVEL_VERSION;
 inline constexpr char pluginGuiScript[] = "";
 inline constexpr char pluginHelpFile[] = "";
 inline constexpr char pluginAuthor[] = "<i>Copyright (c) 2025-2026 the quorvel developers</i>";
