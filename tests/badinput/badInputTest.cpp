@@ -109,6 +109,11 @@ struct BadInputCase {
 
 void PrintTo(const BadInputCase& c, std::ostream* out) { *out << c.name; }
 
+// `morvane import events TABLE --output run1_events.prt`.
+std::vector<std::string> importEvents(const std::string& table) {
+    return {"import", "events", table, "--output", "run1_events.prt"};
+}
+
 const char* const oneBroken = "run1.vtc run3.vtc";  // run2's group is broken, the others convert
 
 const BadInputCase cases[] = {
@@ -463,6 +468,155 @@ const BadInputCase cases[] = {
                         "run1_model.sdm"};
      },
      1, "the motion file run2_3DMC.sdm holds 120 data points, fewer than the 150 of the design matrix", "", ""},
+
+    // BIDS tables for `morvane import`, design matrices for `morvane export`.
+    {"EventsTableMissing", [](Study& s) { s.arguments = importEvents("missing_events.tsv"); }, 1,
+     "missing_events.tsv: the table cannot be read: cannot open the file: No such file or directory", "", ""},
+    {"EventsTableIsAFolder",
+     [](Study& s) {
+         s.makeFolder("events.tsv");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv: the table cannot be read: cannot read the file: Is a directory", "", ""},
+    {"EventsTableIsAPipe",
+     [](Study& s) {
+         s.makeFifo("events.tsv");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv: the table cannot be read: cannot read the file: it is a pipe or a device, not a file", "", ""},
+    {"EventsTableIsAnEndlessDevice",
+     [](Study& s) {
+         s.linkTo("events.tsv", "/dev/zero");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "it is a pipe or a device, not a file", "", ""},
+    {"EventsTableOfGarbage",
+     [](Study& s) {
+         s.write("events.tsv", garbage(4096, 7));
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "morvane: events.tsv, line ", "", ""},
+    {"EventsTableEmpty",
+     [](Study& s) {
+         s.write("events.tsv", "");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 1: the table is empty; expected a header line of column names", "", ""},
+    {"EventsTableInUtf16",
+     [](Study& s) {
+         s.write("events.tsv", std::string("\xFF\xFEo\0n\0s\0e\0t\0", 12));
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 1: the table is UTF-16 text; save it as UTF-8", "", ""},
+    {"EventsRowShortOfACell",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\ttrial_type\n1\t2\tgo\n3\t4\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 3: 2 cell(s) where the header has 3 columns; the row ends before column 3 \"trial_type\"",
+     "", ""},
+    {"EventsWithoutDuration",
+     [](Study& s) {
+         s.write("events.tsv", "onset\ttrial_type\n1\tgo\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 1: no column \"duration\" in the header line (its columns: onset, trial_type)", "", ""},
+    {"EventsWithNegativeDuration",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\ttrial_type\n1\t2\tgo\n3\t-4\tgo\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 3, column \"duration\": expected a duration of 0 seconds or more, found -4", "", ""},
+    {"EventsWithDecimalComma",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\ttrial_type\n1,5\t2\tgo\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 2, column \"onset\": expected a number, found \"1,5\"", "", ""},
+    {"EventsWithOnsetNotANumber",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\ttrial_type\nnan\t2\tgo\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 2, column \"onset\": expected a number, found \"nan\"", "", ""},
+    {"EventsEveryConditionNotAvailable",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\ttrial_type\n1\t2\tn/a\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     1, "events.tsv, line 2, column \"trial_type\": no event; every row's condition is n/a", "", ""},
+    {"EventsWithCrlfMarkAndTrailingTabs",
+     [](Study& s) {
+         s.write("events.tsv", "\xEF\xBB\xBFonset\tduration\ttrial_type\t\r\n1\t2\tgo\t\r\n3\t0\tstop\t\r\n\r\n");
+         s.arguments = importEvents("events.tsv");
+     },
+     0, "run1_events.prt written: 2 condition(s), 2 event(s)", "", ""},
+    {"EventsProtocolIntoMissingFolder",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\n1\t2\n");
+         s.arguments = {"import", "events", "events.tsv", "--output", "nowhere/run1.prt"};
+     },
+     1, "cannot write nowhere/run1.prt: ", "", ""},
+    {"EventsProtocolOverTheTable",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\n1\t2\n");
+         s.arguments = {"import", "events", "events.tsv", "--output", "./events.tsv"};
+     },
+     1, "--output ./events.tsv is the input file itself, which the output would replace", "", ""},
+    {"EventsProtocolIntoReadOnlyFolder",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\n1\t2\n");
+         s.arguments = importEvents("events.tsv");
+         s.readOnlyFolder = true;
+     },
+     1, "cannot write run1_events.prt: cannot create the temporary file", "", ""},
+    {"EventsProtocolOnAFullDisk",
+     [](Study& s) {
+         s.write("events.tsv", "onset\tduration\n1\t2\n");
+         s.arguments = importEvents("events.tsv");
+         s.fileSizeLimit = 100;
+     },
+     1, "cannot write run1_events.prt: cannot write: File too large", "", ""},
+    {"ConfoundsWithoutRotZ",
+     [](Study& s) {
+         s.write("confounds.tsv", "trans_x\ttrans_y\ttrans_z\trot_x\trot_y\tcsf\n0\t0\t0\t0\t0\t1\n");
+         s.arguments = {"import", "confounds", "confounds.tsv", "--output", "run1_new_3DMC.sdm"};
+     },
+     1, "confounds.tsv, line 1: no column \"rot_z\" in the header line", "", ""},
+    {"ConfoundsWithNotAvailableAfterTheFirstRow",
+     [](Study& s) {
+         s.write("confounds.tsv", "trans_x\ttrans_y\ttrans_z\trot_x\trot_y\trot_z\nn/a\t0\t0\t0\t0\t0\n0\t0\tn/a\t0\t0\t0\n");
+         s.arguments = {"import", "confounds", "confounds.tsv", "--output", "run1_new_3DMC.sdm"};
+     },
+     1, "confounds.tsv, line 3, column \"trans_z\": expected a number, found n/a (taken in the first row only)", "", ""},
+    {"ConfoundsOfGarbage",
+     [](Study& s) {
+         s.write("confounds.tsv", garbage(9000, 8));
+         s.arguments = {"import", "confounds", "confounds.tsv", "--output", "run1_new_3DMC.sdm"};
+     },
+     1, "morvane: confounds.tsv, line ", "", ""},
+    {"ExportOfAProtocol", [](Study& s) { s.arguments = {"export", "run1.prt", "--output", "run1.tsv"}; }, 1,
+     "morvane: run1.prt, line 3: expected the header value NrOfPredictors: <integer>", "", ""},
+    {"ExportOfGarbage",
+     [](Study& s) {
+         s.write("garbage.sdm", garbage(5000, 9));
+         s.arguments = {"export", "garbage.sdm", "--output", "garbage.tsv"};
+     },
+     1, "morvane: garbage.sdm, line ", "", ""},
+    {"ExportToFslOfTheConstantAlone",
+     [](Study& s) {
+         s.write("constant.sdm", "FileVersion: 1\nNrOfPredictors: 1\nNrOfDataPoints: 2\nIncludesConstant: 1\n"
+                                 "FirstConfoundPredictor: 1\n255 255 255\n\"Constant\"\n1\n1\n");
+         s.arguments = {"export", "constant.sdm", "--output", "design.mat", "--format", "fsl"};
+     },
+     1, "constant.sdm: the design matrix holds no predictor but the constant, which FSL's layout leaves out", "", ""},
+    {"ExportOverTheDesignMatrix", [](Study& s) { s.arguments = {"export", "run1_RVT.sdm", "--output", "run1_RVT.sdm"}; },
+     1, "--output run1_RVT.sdm is the input file itself", "", ""},
+    {"ExportIntoAFolder", [](Study& s) { s.arguments = {"export", "run1_RVT.sdm", "--output", "."}; }, 1,
+     "--output . is a folder; it needs a file name", "", ""},
+    {"ExportInAnUnknownFormat",
+     [](Study& s) { s.arguments = {"export", "run1_RVT.sdm", "--output", "x.txt", "--format", "spm"}; }, 2, "--format",
+     "", ""},
 
     // A list of 10,000 entries: the study's three groups and 4,994 more that name missing files.
     {"ListOf10000Entries",
