@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "headless/atomicReplace.h"
-#include "headless/fileDescriptor.h"
+#include "formats/fileDescriptor.h"
 #include "headless/hostSession.h"
-#include "headless/openForReading.h"
+#include "formats/openForReading.h"
 
 namespace morvane {
 namespace {
