@@ -16,6 +16,7 @@ set(quorvel_fuzz_targets
   listAgreement
   tsvTable
   confoundModel
+  reportFigures
   bidsImport
 )
 
