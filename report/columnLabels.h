@@ -18,8 +18,8 @@ struct ColumnLabels {
 ColumnLabels columnLabels(const std::vector<std::string>& names, double x0, double width, double baseline);
 
 // The same names along the left of rows of `height` from y0, right-aligned at x; and the width
-// they need.
+// they need. Labels of narrow columns or rows are set smaller, down to 6 px.
 std::string rowLabels(const std::vector<std::string>& names, double x, double y0, double height);
-double rowLabelWidth(const std::vector<std::string>& names);
+double rowLabelWidth(const std::vector<std::string>& names, double height);
 
 }  // namespace morvane

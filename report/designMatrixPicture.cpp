@@ -19,20 +19,7 @@ std::uint8_t greyLevel(double value, double largest, bool signedColumn) {
     if (!(largest > 0.0)) return 0;
     const double scaled = std::clamp(value / largest, -1.0, 1.0);
     const double level = signedColumn ? 127.5 * (1.0 + scaled) : 255.0 * std::max(0.0, scaled);
-    return static_cast<std::uint8_t>(std::lround(level));
-}
-
-// The mean of a column over the volumes [begin, end) in continuous time, each volume weighted
-// by how much of it the span covers.
-double spanMean(const SdmContent& matrix, int column, double begin, double end) {
-    double sum = 0.0;
-    const int first = static_cast<int>(std::floor(begin));
-    const int last = std::min(matrix.dataPoints, static_cast<int>(std::ceil(end)));
-    for (int row = first; row < last; ++row) {
-        const double weight = std::min(end, row + 1.0) - std::max(begin, static_cast<double>(row));
-        sum += weight * finiteOrZero(matrix.value(row, column));
-    }
-    return sum / (end - begin);
+    return static_cast<std::uint8_t>(level + 0.5);  // never negative: rounds as lround would
 }
 
 }  // namespace
@@ -44,26 +31,38 @@ RasterImage designMatrixCells(const SdmContent& matrix, int mostRows) {
     if (columns <= 0 || rows <= 0 || mostRows <= 0 ||
         matrix.values.size() != static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
         return image;
+    const auto width = static_cast<std::size_t>(columns);
     image.width = columns;
     image.height = std::min(rows, mostRows);
     image.channels = 1;
-    image.pixels.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0);
+    image.pixels.assign(width * static_cast<std::size_t>(image.height), 0);
+
+    // Row by row, as the values lie in memory.
+    std::vector<double> largest(width, 0.0);
+    std::vector<char> negative(width, 0);
+    for (std::size_t at = 0; at < matrix.values.size(); ++at) {
+        const double value = finiteOrZero(matrix.values[at]);
+        const std::size_t column = at % width;
+        largest[column] = std::max(largest[column], std::fabs(value));
+        negative[column] = negative[column] || value < 0.0;
+    }
+    // Each pixel row is the mean of the volumes [begin, end) in continuous time, each volume
+    // weighted by how much of it the span covers (one volume exactly when nothing is averaged).
     const double volumesPerRow = static_cast<double>(rows) / image.height;
-    for (int column = 0; column < columns; ++column) {
-        double largest = 0.0;
-        bool negative = false;
-        for (int row = 0; row < rows; ++row) {
-            const double value = finiteOrZero(matrix.value(row, column));
-            largest = std::max(largest, std::fabs(value));
-            negative = negative || value < 0.0;
+    std::vector<double> sum(width);
+    for (int pixelRow = 0; pixelRow < image.height; ++pixelRow) {
+        const double begin = pixelRow * volumesPerRow;
+        const double end = pixelRow + 1 == image.height ? rows : (pixelRow + 1) * volumesPerRow;
+        std::fill(sum.begin(), sum.end(), 0.0);
+        const int last = std::min(rows, static_cast<int>(std::ceil(end)));
+        for (int row = static_cast<int>(std::floor(begin)); row < last; ++row) {
+            const double weight = std::min(end, row + 1.0) - std::max(begin, static_cast<double>(row));
+            const double* values = matrix.values.data() + static_cast<std::size_t>(row) * width;
+            for (std::size_t column = 0; column < width; ++column) sum[column] += weight * finiteOrZero(values[column]);
         }
-        for (int pixelRow = 0; pixelRow < image.height; ++pixelRow) {
-            const double value = image.height == rows
-                                     ? finiteOrZero(matrix.value(pixelRow, column))
-                                     : spanMean(matrix, column, pixelRow * volumesPerRow, (pixelRow + 1) * volumesPerRow);
-            image.pixels[static_cast<std::size_t>(pixelRow) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column)] =
-                greyLevel(value, largest, negative);
-        }
+        std::uint8_t* pixels = image.pixels.data() + static_cast<std::size_t>(pixelRow) * width;
+        for (std::size_t column = 0; column < width; ++column)
+            pixels[column] = greyLevel(sum[column] / (end - begin), largest[column], negative[column] != 0);
     }
     return image;
 }
@@ -104,9 +103,12 @@ std::string designMatrixPicture(const SdmContent& matrix, const std::vector<Pred
         }
     }
     svg += blockBand(blocks, left, width, band, 5.0);
-    svg += formatText("<image class=\"cells\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" preserveAspectRatio=\"none\" href=\"%s\"/>",
+    // The cells' data go in by concatenation: through printf they would be copied twice.
+    svg += formatText("<image class=\"cells\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" preserveAspectRatio=\"none\" href=\"",
                       svgNumber(left).c_str(), svgNumber(top).c_str(), svgNumber(matrixWidth).c_str(),
-                      svgNumber(height).c_str(), cellsUri.value->c_str());
+                      svgNumber(height).c_str());
+    svg += *cellsUri.value;
+    svg += "\"/>";
     // Where one block ends and the next begins, a line in the next block's colour.
     for (std::size_t i = 1; i < blocks.size(); ++i) {
         const double x = left + blocks[i].first * width;

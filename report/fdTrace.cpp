@@ -61,7 +61,10 @@ std::string fdTrace(const MotionFigures& motion, double thresholdMm) {
             drawing = false;
             return;
         }
-        path += formatText("%c%s %s", drawing ? 'L' : 'M', svgNumber(x).c_str(), svgNumber(yOf(fd)).c_str());
+        path += drawing ? 'L' : 'M';
+        appendSvgNumber(path, x);
+        path += ' ';
+        appendSvgNumber(path, yOf(fd));
         drawing = true;
     };
     const int pixels = static_cast<int>(plotWidth);
@@ -84,7 +87,13 @@ std::string fdTrace(const MotionFigures& motion, double thresholdMm) {
         std::string marks;
         for (int i = 0; i < volumes; ++i)
             if (series[static_cast<std::size_t>(i)] > threshold)
-                marks += formatText("M%s %sv5", svgNumber(xOf(i + 1.0)).c_str(), svgNumber(top + plotHeight - 5.0).c_str());
+            {
+                marks += 'M';
+                appendSvgNumber(marks, xOf(i + 1.0));
+                marks += ' ';
+                appendSvgNumber(marks, top + plotHeight - 5.0);
+                marks += "v5";
+            }
         if (!marks.empty()) svg += "<path class=\"over\" d=\"" + marks + "\"/>";
         const double y = yOf(threshold);
         svg += formatText("<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" class=\"threshold\"/>"

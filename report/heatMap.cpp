@@ -85,8 +85,8 @@ std::string correlationHeatMap(const RunReport& run) {
     const int size = cells.width;
     std::vector<std::string> names;
     for (const PredictorFigures& predictor : run.predictors) names.push_back(predictor.name);
-    const double cell = std::clamp(std::floor(420.0 / size), 2.0, 20.0);
-    const double left = rowLabelWidth(names) + 12.0;
+    const double cell = std::clamp(std::floor(480.0 / size), 2.0, 20.0);
+    const double left = rowLabelWidth(names, cell) + 12.0;
     const ColumnLabels room = columnLabels(names, left, cell, 0.0);
     const double band = room.height + 4.0;
     const double top = band + 8.0;
@@ -108,9 +108,10 @@ std::string correlationHeatMap(const RunReport& run) {
         svg += formatText("<rect x=\"%s\" y=\"%s\" width=\"5\" height=\"%s\" fill=\"%s\"/>", svgNumber(left - 7.0).c_str(),
                           svgNumber(top + block.first * cell).c_str(), svgNumber(block.count * cell).c_str(),
                           kindColour(block.kind));
-    svg += formatText("<image class=\"cells\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" preserveAspectRatio=\"none\" href=\"%s\"/>",
-                      svgNumber(left).c_str(), svgNumber(top).c_str(), svgNumber(side).c_str(), svgNumber(side).c_str(),
-                      cellsUri.value->c_str());
+    svg += formatText("<image class=\"cells\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" preserveAspectRatio=\"none\" href=\"",
+                      svgNumber(left).c_str(), svgNumber(top).c_str(), svgNumber(side).c_str(), svgNumber(side).c_str());
+    svg += *cellsUri.value;
+    svg += "\"/>";
     // Rows and columns without a correlation under the hatch, so that they cannot be read as r = 0.
     for (int i = 0; i < size; ++i) {
         if (!rowIsEmpty(run.correlation[static_cast<std::size_t>(i)])) continue;

@@ -16,7 +16,7 @@ h3 { font-size: 13px; margin: 0 0 6px; font-weight: 600; color: #444; text-trans
 .summary { margin: 4px 0; color: #444; }
 .summary b { color: #1f2328; }
 .settings { color: #555; font-size: 13px; }
-code, .path { font-family: ui-monospace, "SFMono-Regular", Menlo, Consolas, monospace; font-size: 12.5px; overflow-wrap: anywhere; }
+code, .path { font-family: ui-monospace, "SFMono-Regular", Menlo, Consolas, monospace; font-size: 12.5px; overflow-wrap: break-word; }
 a { color: #1f5fa8; }
 details.help { margin: 8px 0 14px; font-size: 13px; color: #333; max-width: 980px; }
 details.help summary { cursor: pointer; color: #1f5fa8; }
@@ -26,7 +26,8 @@ details.help dd { margin: 0 0 0 18px; }
 table { border-collapse: collapse; font-size: 13px; }
 table.overview { width: 100%; }
 th, td { padding: 5px 9px; text-align: left; vertical-align: top; border-bottom: 1px solid #eceef1; }
-thead th { background: #eef1f5; font-weight: 600; white-space: nowrap; position: sticky; top: 0; }
+thead th { background: #eef1f5; font-weight: 600; vertical-align: bottom; white-space: nowrap; position: sticky; top: 0; }
+table.overview td:last-child { min-width: 190px; }
 th[data-sort] { cursor: pointer; user-select: none; }
 th[data-sort]::after { content: " \2195"; color: #9aa3ad; font-weight: 400; }
 th[aria-sort="ascending"]::after { content: " \2191"; color: #1f2328; }
@@ -54,12 +55,13 @@ h2 .index { color: #6e7781; font-weight: 500; }
 .reason { margin: 8px 0 12px; padding: 8px 12px; background: #fdeeed; border-left: 4px solid var(--bad); overflow-wrap: anywhere; }
 .status-missing-section .reason { background: #f1f2f4; border-left-color: #6e7781; }
 .figures { display: flex; flex-wrap: wrap; gap: 18px 36px; align-items: flex-start; margin: 8px 0 14px; }
-figure { margin: 0; }
+/* A figure as wide as its picture, the caption wrapping under it. */
+figure { margin: 0; display: table; }
 figure svg { max-width: 100%; height: auto; display: block; }
-figcaption { font-size: 12.5px; color: #555; margin-top: 4px; max-width: 640px; }
+figcaption { display: table-caption; caption-side: bottom; font-size: 12.5px; color: #555; margin-top: 4px; }
 .empty { color: #6e7781; font-style: italic; }
 svg text { font-family: system-ui, -apple-system, "Segoe UI", Roboto, "Helvetica Neue", Arial, sans-serif; }
-svg .label { font-size: 11px; fill: #24292f; }
+svg .label { fill: #24292f; }
 svg .axis { font-size: 10.5px; fill: #57606a; }
 svg .tick { stroke: #8c959f; stroke-width: 1; }
 svg .grid { stroke: #eaeef2; stroke-width: 1; }

@@ -1,18 +1,36 @@
 #include "report/svgNumbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "formats/textFormat.h"
 
 namespace morvane {
 
+void appendSvgNumber(std::string& text, double value) {
+    // Pictures have thousands of coordinates; printf would take most of their time.
+    const double rounded = std::isfinite(value) ? std::round(value * 10.0) : 0.0;
+    if (rounded == 0.0 || std::fabs(rounded) >= 1e17) {
+        text += rounded == 0.0 ? "0" : formatText("%.1f", rounded / 10.0);
+        return;
+    }
+    const long long tenths = static_cast<long long>(rounded);
+    const unsigned long long magnitude = static_cast<unsigned long long>(tenths < 0 ? -tenths : tenths);
+    if (tenths < 0) text += '-';
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude / 10).ptr;
+    text.append(digits, end);
+    if (magnitude % 10 != 0) {
+        text += '.';
+        text += static_cast<char>('0' + magnitude % 10);
+    }
+}
+
 std::string svgNumber(double value) {
-    if (!std::isfinite(value)) return "0";
-    const double tenths = std::round(value * 10.0);
-    if (tenths == 0.0) return "0";
-    if (std::fmod(tenths, 10.0) == 0.0) return formatText("%.0f", tenths / 10.0);
-    return formatText("%.1f", tenths / 10.0);
+    std::string text;
+    appendSvgNumber(text, value);
+    return text;
 }
 
 double roundStep(double span, int most) {

@@ -12,6 +12,7 @@
 #include "report/fdTrace.h"
 #include "report/heatMap.h"
 #include "report/reportPage.h"
+#include "report/svgNumbers.h"
 
 namespace {
 
@@ -242,6 +243,20 @@ TEST(Base64, KnownVectors) {
     };
     for (const auto& [bytes, text] : cases) EXPECT_EQ(morvane::base64(bytes), text) << bytes;
     EXPECT_EQ(morvane::base64(std::string("\xFF\x00\xFE", 3)), "/wD+");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SvgNumbers, OneDecimalAtMostWithoutTrailingZero) {
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "0"},      {0.04, "0"},     {-0.04, "0"},    {0.06, "0.1"},  {-0.06, "-0.1"}, {12.34, "12.3"},
+        {12.0, "12"},    {-3.96, "-4"},   {560.0, "560"},  {1234567.25, "1234567.3"},
+        {std::numeric_limits<double>::quiet_NaN(), "0"},   {std::numeric_limits<double>::infinity(), "0"},
+        {1e20, "100000000000000000000.0"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(morvane::svgNumber(value), text) << value;
 }
 
 }  // namespace
