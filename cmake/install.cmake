@@ -23,8 +23,9 @@ if(NOT WIN32)
 endif()
 
 # The manual page, made from morvane's own help by help2man (cmake/makeManPage.sh) whenever
-# morvane changes. A build for another system cannot run morvane, and needs no page.
-if(TARGET morvane AND NOT CMAKE_CROSSCOMPILING)
+# morvane changes. A build for another system cannot run morvane, and needs no page; nor does
+# a sanitizer build, which is never installed.
+if(TARGET morvane AND NOT CMAKE_CROSSCOMPILING AND NOT QUORVEL_SANITIZE)
   find_program(QUORVEL_HELP2MAN help2man)
   if(QUORVEL_HELP2MAN)
     set(quorvel_man_page ${CMAKE_BINARY_DIR}/man/morvane.1)
