@@ -50,6 +50,7 @@ std::string overviewRow(const RunReport& run, std::size_t index, const ReportSet
 std::string flagBadges(const RunReport& run, const ReportSettings& settings) {
     std::string badges;
     for (const std::string& flag : run.flags) {
+        if (run.status != RunStatus::Ok && flag == statusWord(run.status)) continue;  // its status badge says it
         const std::string meaning = flagMeaning(flag, settings);
         badges += formatText("<span class=\"badge flag-%s\"%s%s%s>%s</span>", flagClass(flag).c_str(),
                              meaning.empty() ? "" : " title=\"", escapeHtml(meaning).c_str(), meaning.empty() ? "" : "\"",

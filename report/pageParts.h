@@ -20,7 +20,8 @@ std::string overviewTable(const StudyReport& report);
 // One group's section: its heading, status, figures, pictures, VIF table and log.
 std::string runSection(const RunReport& run, std::size_t index, const RunPictures& pictures, const ReportSettings& settings);
 
-// The group's flags as coloured badges, each explained in its tooltip.
+// The group's flags as coloured badges, each explained in its tooltip; "failed" and "missing"
+// only as the status badge.
 std::string flagBadges(const RunReport& run, const ReportSettings& settings);
 
 }  // namespace morvane

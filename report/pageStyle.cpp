@@ -53,6 +53,7 @@ h2 .index { color: #6e7781; font-weight: 500; }
 .meta { margin: 0 0 10px; color: #444; font-size: 13px; }
 .meta span + span::before { content: "\00b7"; margin: 0 7px; color: #9aa3ad; }
 .reason { margin: 8px 0 12px; padding: 8px 12px; background: #fdeeed; border-left: 4px solid var(--bad); overflow-wrap: anywhere; }
+.note { margin: 6px 0 10px; padding: 6px 12px; background: #fff8e6; border-left: 4px solid #d4a72c; overflow-wrap: anywhere; }
 .status-missing-section .reason { background: #f1f2f4; border-left-color: #6e7781; }
 .figures { display: flex; flex-wrap: wrap; gap: 18px 36px; align-items: flex-start; margin: 8px 0 14px; }
 /* A figure as wide as its picture, the caption wrapping under it. */

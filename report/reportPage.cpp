@@ -8,6 +8,7 @@
 #include "report/heatMap.h"
 #include "report/htmlText.h"
 #include "report/pageParts.h"
+#include "report/reportFlags.h"
 #include "report/runSummary.h"
 
 namespace morvane {
@@ -41,9 +42,11 @@ std::string pageHeader(const StudyReport& report) {
             "\xE2\x88\x9E when the matrix is rank-deficient.</dd>"
             "<dt>FD</dt><dd>Framewise displacement (Power et al., 2012): the summed absolute changes of the six motion "
             "parameters from one volume to the next, rotations as arc length on a 50 mm sphere.</dd><dt>Flags</dt><dd>";
-    for (const char* flag : {"rank-deficient", "empty-condition", "high-vif", "task-confound-correlation", "high-motion",
-                             "failed", "missing"})
-        html += formatText("<span class=\"badge flag-%s\">%s</span> %s<br>", flag, flag, flagMeaning(flag, settings).c_str());
+    for (const std::string_view name : reportFlagNames) {
+        const std::string flag(name);
+        html += formatText("<span class=\"badge flag-%s\">%s</span> %s<br>", flagClass(flag).c_str(), flag.c_str(),
+                           flagMeaning(flag, settings).c_str());
+    }
     html += "The 20 % rule for motion follows Parkes et al. (2018).</dd></dl></details>\n";
     return html + "</header>\n";
 }

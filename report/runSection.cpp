@@ -23,8 +23,9 @@ std::string metaLine(const RunReport& run) {
                            columnsOfKind(run, ColumnKind::Task), columnsOfKind(run, ColumnKind::Confound),
                            columnsOfKind(run, ColumnKind::Constant));
         if (run.rank) {
-            const bool full = *run.rank >= static_cast<int>(run.predictors.size());
-            html += formatText("<span%s>rank %d of %zu</span>", full ? "" : " class=\"warn\"", *run.rank, run.predictors.size());
+            // Of the columns that enter it: columns of zeros are left out.
+            const int columns = run.nonZeroColumns > 0 ? run.nonZeroColumns : static_cast<int>(run.predictors.size());
+            html += formatText("<span%s>rank %d of %d</span>", *run.rank >= columns ? "" : " class=\"warn\"", *run.rank, columns);
         }
         if (run.conditionNumber) html += "<span>condition number " + figureText(*run.conditionNumber, 3) + "</span>";
     }
@@ -89,6 +90,7 @@ std::string runSection(const RunReport& run, std::size_t index, const RunPicture
     html += metaLine(run);
     if (run.status != RunStatus::Ok || !run.reason.empty())
         html += "<p class=\"reason\">" + escapeHtml(run.reason.empty() ? std::string(status) : run.reason) + "</p>\n";
+    for (const std::string& note : run.notes) html += "<p class=\"note\">" + escapeHtml(note) + "</p>\n";
 
     if (run.status == RunStatus::Ok) {
         html += "<div class=\"figures\">\n";

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "formats/textFormat.h"
+#include "report/reportFlags.h"
 #include "report/svgNumbers.h"
 
 namespace morvane {
@@ -21,14 +22,9 @@ const char* statusWord(RunStatus status) {
 VifFigure vifFigure(const RunReport& run, std::size_t predictor) {
     const PredictorFigures& figures = run.predictors[predictor];
     if (figures.vif) return {figureText(*figures.vif, 3), *figures.vif};
-    // No VIF: either the column has no variance (its correlations are empty too) or the
-    // others explain it completely.
-    const bool noVariance =
-        predictor < run.correlation.size() &&
-        std::none_of(run.correlation[predictor].begin(), run.correlation[predictor].end(),
-                     [](const std::optional<double>& r) { return r.has_value(); });
-    if (noVariance) return {"no variance", std::nullopt};
-    return {"\xE2\x88\x9E", std::numeric_limits<double>::infinity()};
+    if (figures.vifInfinite) return {"\xE2\x88\x9E", std::numeric_limits<double>::infinity()};
+    if (figures.withoutVariance) return {"no variance", std::nullopt};
+    return {"\xE2\x80\x94", std::nullopt};
 }
 
 std::optional<double> largestVif(const RunReport& run) {
@@ -63,10 +59,10 @@ std::string flagMeaning(const std::string& flag, const ReportSettings& settings)
     if (flag == "task-confound-correlation")
         return formatText("a task predictor correlates with a confound beyond |r| = %g", settings.correlationLimit);
     if (flag == "high-motion")
-        return formatText("more than 20 %% of the volumes move more than %g mm (FD), or one moves more than 5 mm",
-                          settings.fdThresholdMm);
-    if (flag == "failed") return "the run produced no design matrix";
-    if (flag == "missing") return "the group's files were not found";
+        return formatText("more than %g %% of the volumes move more than %g mm (FD), or one moves more than %g mm",
+                          100.0 * motionShareLimit, settings.fdThresholdMm, motionSpikeMm);
+    if (flag == "failed") return "the run did not produce the group's design matrix, or it cannot be used";
+    if (flag == "missing") return "the group's outputs are not beside the list's files";
     return {};
 }
 

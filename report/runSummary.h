@@ -11,8 +11,8 @@ namespace morvane {
 
 const char* statusWord(RunStatus status);
 
-// A task predictor's VIF for the page: the number, "∞" where the fit is perfect, "no variance"
-// for a constant column; its value for sorting (infinite as +inf, no variance as empty).
+// A task predictor's VIF for the page: the number, "∞" where the others reproduce it, "no
+// variance" for a column of one value; its value for sorting (infinite as +inf, else empty).
 struct VifFigure {
     std::string text;
     std::optional<double> value;

@@ -80,6 +80,7 @@ morvane::StudyReport hostileStudy() {
                                {"\" onmouseover=\"alert(1)", "motion & <tx>", "</text><script>x()</script>", "Constant"}));
     study.runs.back().flags = {"high-vif", "<b>odd-flag</b>"};
     study.runs.back().logLines = {"Saved <design matrix> to \"a&b.sdm\"", "</pre><script>alert('log')</script>"};
+    study.runs.back().notes = {"the motion file <m&m.sdm> has 2 of 3 points"};
     morvane::RunReport failed;
     failed.protocol = "run2.prt";
     failed.status = morvane::RunStatus::Failed;
@@ -119,7 +120,7 @@ TEST(ReportPage, TextsFromFilesCannotOpenTagsOrLeaveAttributes) {
     for (const char* escaped : {"&lt;script&gt;alert(&#39;protocol&#39;)&lt;/script&gt;.prt", "&quot; onmouseover=&quot;alert(1)",
                                 "motion &amp; &lt;tx&gt;", "Saved &lt;design matrix&gt; to &quot;a&amp;b.sdm&quot;",
                                 "the protocol&#39;s &lt;Conditions&gt; &amp; &#39;names&#39; could not be read",
-                                "lists/&lt;img src=x onerror=alert(1)&gt;.txt", "&lt;b&gt;odd-flag&lt;/b&gt;", "9.9 &lt;b&gt;"})
+                                "lists/&lt;img src=x onerror=alert(1)&gt;.txt", "the motion file &lt;m&amp;m.sdm&gt; has 2 of 3 points", "&lt;b&gt;odd-flag&lt;/b&gt;", "9.9 &lt;b&gt;"})
         EXPECT_NE(page.find(escaped), std::string::npos) << escaped;
     // A flag the page does not know still gets a badge, with a class made only of safe letters.
     EXPECT_NE(page.find("class=\"badge flag-bodd-flagb\""), std::string::npos);
@@ -155,6 +156,10 @@ TEST(ReportPage, EveryGroupHasItsSectionReachableFromTheOverview) {
     EXPECT_NE(page.find("data-status=\"missing\""), std::string::npos);
     EXPECT_NE(page.find("<p class=\"reason\">no design matrix at run3_run3.sdm</p>"), std::string::npos);
     EXPECT_NE(page.find("<b>1</b> failed, <b>1</b> missing"), std::string::npos);
+    // Their flag is their status: one badge each in the overview and in the heading (and one in
+    // the page's explanation of the flags).
+    EXPECT_EQ(occurrences(page, ">missing</span>"), 3u);
+    EXPECT_EQ(occurrences(page, ">failed</span>"), 3u);
 }
 
 TEST(ReportPage, MissingPicturesAndEmptyStudiesStillMakeAWholePage) {
@@ -174,15 +179,18 @@ TEST(ReportPage, OverviewShowsInfiniteVifAndNoVarianceApart) {
     morvane::RunReport run = okRun("run.prt", {"collinear", "empty", "motion", "Constant"});
     run.predictors[1].kind = ColumnKind::Task;
     run.predictors[0].vif.reset();  // explained completely by the others
-    for (auto& row : run.correlation) row[1].reset();  // no variance
+    run.predictors[0].vifInfinite = true;
+    run.predictors[1].withoutVariance = true;
+    for (auto& row : run.correlation) row[1].reset();
     run.correlation[1].assign(4, std::nullopt);
     run.conditionNumber.reset();
-    run.rank = 3;
+    run.rank = 2;
+    run.nonZeroColumns = 3;  // the empty condition is a column of zeros
     study.runs.push_back(run);
     const std::string page = morvane::reportPage(study, {morvane::drawRunPictures(run, nullptr, study.settings)});
     EXPECT_NE(page.find("data-v=\"Infinity\">\xE2\x88\x9E</td>"), std::string::npos);  // largest VIF
     EXPECT_NE(page.find(">no variance</td>"), std::string::npos);
-    EXPECT_NE(page.find("rank 3 of 4"), std::string::npos);
+    EXPECT_NE(page.find("<span class=\"warn\">rank 2 of 3</span>"), std::string::npos);
     EXPECT_FALSE(std::regex_search(page, std::regex("\\b(nan|inf)\\b", std::regex::icase)));
 }
 
