@@ -17,6 +17,7 @@ set(quorvel_fuzz_targets
   tsvTable
   confoundModel
   reportFigures
+  reportPage
   bidsImport
 )
 
@@ -31,7 +32,7 @@ function(quorvel_fuzz_libraries name result)
     set(${result} morvane_confoundmodels morvane_core PARENT_SCOPE)
   elseif(name STREQUAL "bidsImport")
     set(${result} morvane_bids quorvel_formats PARENT_SCOPE)
-  elseif(name STREQUAL "reportFigures")
+  elseif(name MATCHES "^(reportFigures|reportPage)$")
     set(${result} morvane_report PARENT_SCOPE)
   elseif(name STREQUAL "listAgreement")
     set(${result} quorvel_core morvane_core PARENT_SCOPE)
