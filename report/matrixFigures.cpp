@@ -18,64 +18,75 @@ using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eig
 
 constexpr double machineEpsilon = 2.2e-16;
 
-// Rank and condition number of the non-zero columns, each scaled to unit Euclidean norm.
-void rankAndCondition(const Matrix& maxScaled, MatrixFigures& figures) {
-    std::vector<Eigen::Index> kept;  // a matrix without rows has only empty columns
-    for (Eigen::Index c = 0; c < maxScaled.cols() && maxScaled.rows() > 0; ++c)
-        if (maxScaled.col(c).cwiseAbs().maxCoeff() > 0.0) kept.push_back(c);
-    figures.nonZeroColumns = static_cast<int>(kept.size());
-    if (kept.empty()) {
-        figures.rank = 0;
-        return;
+// One Householder QR serves every figure. Its matrix holds a column of ones first, then each
+// non-zero column scaled to unit length: the triangular factor without its first column has
+// the singular values of the unit-length columns, and its rows after the first are the
+// coordinates of those columns once centred (the first row is their part along the ones), in
+// an orthonormal basis. Pearson r and the fit of one column on the others plus an intercept
+// then need only that small factor.
+struct Factor {
+    std::vector<Eigen::Index> columns;  // the file's columns that are not all zero
+    Matrix r;                           // (rows of the factor) x (1 + columns.size())
+};
+
+Factor factorOf(const Matrix& maxScaled) {
+    Factor factor;
+    const Eigen::Index rows = maxScaled.rows();
+    for (Eigen::Index c = 0; c < maxScaled.cols() && rows > 0; ++c)  // no rows: only empty columns
+        if (maxScaled.col(c).cwiseAbs().maxCoeff() > 0.0) factor.columns.push_back(c);
+    const auto kept = static_cast<Eigen::Index>(factor.columns.size());
+    if (kept == 0) return factor;
+    Matrix withOnes(rows, kept + 1);
+    withOnes.col(0).setConstant(1.0 / std::sqrt(static_cast<double>(rows)));
+    for (Eigen::Index i = 0; i < kept; ++i) {
+        const auto column = maxScaled.col(factor.columns[static_cast<std::size_t>(i)]);
+        withOnes.col(i + 1) = column / column.norm();  // entries within ±1: no overflow
     }
-    Matrix unit(maxScaled.rows(), static_cast<Eigen::Index>(kept.size()));
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const auto column = maxScaled.col(kept[i]);
-        unit.col(static_cast<Eigen::Index>(i)) = column / column.norm();  // entries within ±1: no overflow
-    }
-    const Eigen::JacobiSVD<Matrix> svd(unit);
+    const Eigen::HouseholderQR<Matrix> qr(withOnes);
+    factor.r = qr.matrixQR().topRows(std::min(rows, kept + 1)).triangularView<Eigen::Upper>();
+    return factor;
+}
+
+// Rank by SVD with tolerance σmax · max(rows, columns) · ε, condition number σmax/σmin.
+void rankAndCondition(const Factor& factor, Eigen::Index rows, MatrixFigures& figures) {
+    figures.nonZeroColumns = static_cast<int>(factor.columns.size());
+    figures.rank = 0;
+    if (factor.columns.empty()) return;
+    const Eigen::JacobiSVD<Matrix> svd(factor.r.rightCols(factor.r.cols() - 1));
     const Vector& sigma = svd.singularValues();  // descending
     const double tolerance =
-        sigma(0) * static_cast<double>(std::max(unit.rows(), unit.cols())) * machineEpsilon;
+        sigma(0) * static_cast<double>(std::max<Eigen::Index>(rows, figures.nonZeroColumns)) * machineEpsilon;
     const int rank = static_cast<int>((sigma.array() > tolerance).count());
     figures.rank = rank;
     if (rank == figures.nonZeroColumns) figures.conditionNumber = sigma(0) / sigma(rank - 1);
 }
 
-// Pearson r of the columns with variance, and each task column's VIF, from one QR of those
-// columns centred and scaled to unit length: the fit of a column on all others plus an
-// intercept is the fit of its centred values on the others' centred values, and Q keeps
-// lengths, so each fit is done on the small triangular factor.
-void correlationAndVif(const Matrix& maxScaled, const std::vector<ColumnKind>& kinds, MatrixFigures& figures) {
-    const Eigen::Index rows = maxScaled.rows();
+// Pearson r of the columns with variance, and each task column's VIF: the fit of a column on
+// all others plus an intercept is the fit of its centred coordinates on the others'.
+void correlationAndVif(const Factor& factor, const std::vector<ColumnKind>& kinds, MatrixFigures& figures) {
     const std::size_t columns = kinds.size();
-    std::vector<Eigen::Index> varying;  // indices into the file's columns
-    for (std::size_t c = 0; c < columns; ++c)
-        if (!figures.predictors[c].withoutVariance) varying.push_back(static_cast<Eigen::Index>(c));
-    const auto k = static_cast<Eigen::Index>(varying.size());
-
     figures.correlation.assign(columns, std::vector<std::optional<double>>(columns));
+    const Eigen::Index centredRows = factor.r.rows() - 1;
+    std::vector<Eigen::Index> varying;  // indices into the file's columns
+    std::vector<Vector> coordinates;    // of each varying column, centred and of unit length
+    for (std::size_t i = 0; i < factor.columns.size() && centredRows > 0; ++i) {
+        const auto column = static_cast<std::size_t>(factor.columns[i]);
+        if (figures.predictors[column].withoutVariance) continue;
+        Vector centred = factor.r.col(static_cast<Eigen::Index>(i) + 1).tail(centredRows);
+        const double length = centred.norm();
+        // Values that differ only in their last bits can still centre to nothing.
+        if (!(length > 0.0) || !std::isfinite(length)) {
+            figures.predictors[column].withoutVariance = true;
+            continue;
+        }
+        varying.push_back(static_cast<Eigen::Index>(column));
+        coordinates.push_back(centred / length);
+    }
+    const auto k = static_cast<Eigen::Index>(varying.size());
     if (k == 0) return;
-    Matrix centred(rows, k);
-    for (Eigen::Index i = 0; i < k; ++i) {
-        const auto column = maxScaled.col(varying[static_cast<std::size_t>(i)]);
-        centred.col(i) = column.array() - column.mean();
-        centred.col(i) /= centred.col(i).norm();
-    }
-    // Values that differ only in their last bits can still centre to nothing.
-    for (Eigen::Index i = k - 1; i >= 0; --i) {
-        if (centred.col(i).allFinite()) continue;
-        figures.predictors[static_cast<std::size_t>(varying[static_cast<std::size_t>(i)])].withoutVariance = true;
-        varying.erase(varying.begin() + i);
-    }
-    if (varying.size() != static_cast<std::size_t>(k)) {
-        correlationAndVif(maxScaled, kinds, figures);
-        return;
-    }
-    const Eigen::HouseholderQR<Matrix> qr(centred);
-    const Eigen::Index factorRows = std::min(rows, k);
-    const Matrix r = qr.matrixQR().topRows(factorRows).triangularView<Eigen::Upper>();
-    const Matrix gram = r.transpose() * r;  // Zᵀ Z = Rᵀ Qᵀ Q R
+    Matrix z(centredRows, k);
+    for (Eigen::Index i = 0; i < k; ++i) z.col(i) = coordinates[static_cast<std::size_t>(i)];
+    const Matrix gram = z.transpose() * z;
 
     const auto shown = [&](std::size_t c) { return kinds[c] != ColumnKind::Constant; };
     for (Eigen::Index i = 0; i < k; ++i) {
@@ -88,20 +99,18 @@ void correlationAndVif(const Matrix& maxScaled, const std::vector<ColumnKind>& k
     }
 
     for (Eigen::Index i = 0; i < k; ++i) {
-        const auto column = static_cast<std::size_t>(varying[static_cast<std::size_t>(i)]);
-        PredictorFigures& predictor = figures.predictors[column];
+        PredictorFigures& predictor = figures.predictors[static_cast<std::size_t>(varying[static_cast<std::size_t>(i)])];
         if (predictor.kind != ColumnKind::Task) continue;
-        const Vector target = r.col(i);
         double unexplained = 1.0;  // 1 − R²: the residual's share of the column's squared length
         if (k > 1) {
-            Matrix others(factorRows, k - 1);
-            others.leftCols(i) = r.leftCols(i);
-            others.rightCols(k - 1 - i) = r.rightCols(k - 1 - i);
+            Matrix others(centredRows, k - 1);
+            others.leftCols(i) = z.leftCols(i);
+            others.rightCols(k - 1 - i) = z.rightCols(k - 1 - i);
             // The others may be dependent among themselves (a constant column plus the
             // intercept, a confound repeated): a rank-revealing solve gives the fit anyway.
             const Eigen::CompleteOrthogonalDecomposition<Matrix> fit(others);
-            const Vector residual = target - others * fit.solve(target);
-            unexplained = residual.squaredNorm() / target.squaredNorm();
+            const Vector residual = z.col(i) - others * fit.solve(z.col(i));
+            unexplained = residual.squaredNorm();
         }
         if (unexplained <= perfectFitTolerance)
             predictor.vifInfinite = true;
@@ -176,8 +185,9 @@ ParseResult<MatrixFigures> matrixFigures(const SdmContent& matrix) {
         }
         figures.predictors.push_back(std::move(predictor));
     }
-    rankAndCondition(maxScaled, figures);
-    correlationAndVif(maxScaled, kinds, figures);
+    const Factor factor = factorOf(maxScaled);
+    rankAndCondition(factor, rows, figures);
+    correlationAndVif(factor, kinds, figures);
     strongestConfounds(kinds, figures);
     return ParseResult<MatrixFigures>::success(std::move(figures));
 }
