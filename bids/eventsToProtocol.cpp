@@ -70,9 +70,6 @@ public:
                     continue;
                 }
                 name = trimmed(cell);
-                if (const std::string why = unfitConditionName(name); !why.empty())
-                    return fail(cellPlace(table_, row, *condition_) + ": " + why + ", found \"" +
-                                visibleText(cell, 60) + "\"");
             }
             ProtocolInterval interval;
             if (auto problem = readTimes(row, interval); !problem.empty()) return fail(problem);
@@ -83,7 +80,13 @@ public:
                 interval.weights.push_back(weight.value->value);
             }
             const auto [place, added] = conditionIndex.try_emplace(name, protocol.conditions.size());
-            if (added) protocol.conditions.push_back({std::string(name), {}, conditionColor(place->second)});
+            if (added) {
+                // A name is checked where it first appears; its later rows hold the same.
+                if (const std::string why = unfitConditionName(name); !why.empty())
+                    return fail(cellPlace(table_, row, *condition_) + ": " + why + ", found \"" +
+                                visibleText(table_.cell(row, *condition_), 60) + "\"");
+                protocol.conditions.push_back({std::string(name), {}, conditionColor(place->second)});
+            }
             protocol.conditions[place->second].intervals.push_back(std::move(interval));
             ++result.events;
         }

@@ -1,5 +1,6 @@
 #include "formats/protocolFile.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "formats/textFormat.h"
@@ -203,6 +204,9 @@ ParseResult<Protocol> parseProtocol(std::string_view text, std::vector<std::stri
 
 std::string protocolText(const Protocol& protocol) {
     std::string text;
+    std::size_t lines = 0;
+    for (const ProtocolCondition& condition : protocol.conditions) lines += condition.intervals.size() + 4;
+    text.reserve(400 + lines * (18 + 26 * static_cast<std::size_t>(std::max(protocol.parametricWeights, 0))));
     const auto line = [&](const char* key, const std::string& value) { text += formatText("%-20s%s\n", key, value.c_str()); };
     const auto color = [](const Rgb& c) { return formatText("%d %d %d", c.red, c.green, c.blue); };
     if (protocol.fileVersion >= 2) {

@@ -90,18 +90,22 @@ std::optional<std::size_t> TsvTable::column(std::string_view name) const {
 }
 
 ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source) {
+    return TsvTable::parseOwned(std::string(text), std::move(source));
+}
+
+ParseResult<TsvTable> TsvTable::parseOwned(std::string text, std::string source) {
     if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
         return failAt(source, 1, "the table is UTF-16 text; save it as UTF-8");
-    if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
-        const std::size_t line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n')) + 1;
+    if (const auto nul = text.find('\0'); nul != std::string::npos) {
+        const auto line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n')) + 1;
         return failAt(source, line, "a NUL byte; this is no text table");
     }
     TsvTable table;
     table.source_ = std::move(source);
-    std::size_t bom = 0;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") bom = 3;
-    table.text_.assign(text.substr(bom));
-    const std::string_view body(table.text_);
+    table.text_ = std::move(text);
+    // Spans count from the start of the text, the byte-order mark included.
+    const std::size_t bom = std::string_view(table.text_).substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const std::string_view body = std::string_view(table.text_).substr(bom);
 
     Lines lines(body);
     std::string_view line;
@@ -113,8 +117,8 @@ ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source) {
     const std::size_t headerLine = lines.number();
     table.headerLine_ = headerLine;
     std::vector<std::string_view> names;
-    splitCells(line, offset, std::size_t(-1), [&](std::size_t start, std::size_t length) {
-        names.push_back(withoutBlanksAround(body.substr(start, length)));
+    splitCells(line, offset + bom, std::size_t(-1), [&](std::size_t start, std::size_t length) {
+        names.push_back(withoutBlanksAround(std::string_view(table.text_).substr(start, length)));
     });
     if (names.size() > 1 && names.back().empty() && line.back() == '\t') names.pop_back();
     for (std::size_t c = 0; c < names.size(); ++c)
@@ -137,7 +141,7 @@ ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source) {
     while (lines.next(line, offset)) {
         if (isBlank(line)) continue;
         const std::size_t first = table.cells_.size();
-        const std::size_t count = splitCells(line, offset, columns, [&](std::size_t start, std::size_t length) {
+        const std::size_t count = splitCells(line, offset + bom, columns, [&](std::size_t start, std::size_t length) {
             table.cells_.push_back({start, length});
         });
         if (count < columns)
@@ -150,7 +154,8 @@ ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source) {
             return failAt(table.source_, lines.number(),
                           formatText("%zu cells where the header has %zu columns; \"%s\" stands after the last "
                                      "column \"%s\"",
-                                     count, columns, visibleText(body.substr(extra.start, extra.length), 40).c_str(),
+                                     count, columns,
+                                     visibleText(std::string_view(table.text_).substr(extra.start, extra.length), 40).c_str(),
                                      visibleText(table.columns_.back()).c_str()));
         }
         table.lines_.push_back(lines.number());
@@ -161,7 +166,7 @@ ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source) {
 ParseResult<TsvTable> readTsvFile(const std::string& path) {
     ParseResult<std::string> content = readWholeFile(path);
     if (!content) return ParseResult<TsvTable>::failure(path + ": the table cannot be read: " + content.error);
-    return parseTsvTable(*content.value, path);
+    return TsvTable::parseOwned(std::move(*content.value), path);
 }
 
 ParseResult<std::size_t> requiredColumn(const TsvTable& table, std::string_view name) {
@@ -222,7 +227,7 @@ ParseResult<CellNumber> cellNumber(const TsvTable& table, std::size_t row, std::
     const std::string_view cell = table.cell(row, column);
     if (const auto number = numberInCell(cell)) return ParseResult<CellNumber>::success(*number);
     const std::string found = withoutBlanksAround(cell).empty() ? std::string("an empty cell")
-                                                                : "\"" + visibleText(cell, 40) + "\"";
+                                                                : formatText("\"%s\"", visibleText(cell, 40).c_str());
     return ParseResult<CellNumber>::failure(cellPlace(table, row, column) + ": expected a number, found " + found);
 }
 

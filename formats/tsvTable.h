@@ -43,6 +43,9 @@ public:
 
 private:
     friend ParseResult<TsvTable> parseTsvTable(std::string_view text, std::string source);
+    friend ParseResult<TsvTable> readTsvFile(const std::string& path);
+    // Parses the bytes it is given, which it keeps.
+    static ParseResult<TsvTable> parseOwned(std::string text, std::string source);
     struct Span {
         std::size_t start, length;
     };
