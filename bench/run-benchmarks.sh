@@ -33,7 +33,7 @@ fi
 mkdir -p "$build"
 if ! { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_BENCHMARKS=ON -DQUORVEL_BUILD_TESTS=OFF &&
   cmake --build "$build" -j2 --target quorvel_bench_confounds morvane_bench_convolution quorvel_bench_make_study \
-    quorvel_bench_minimal_rewrite morvane quorvel; } >"$build/bench-build.log" 2>&1; then
+    quorvel_bench_minimal_rewrite morvane_bench_bids morvane_bench_report_page morvane quorvel; } >"$build/bench-build.log" 2>&1; then
   echo "run-benchmarks: the build failed; see $build/bench-build.log" >&2
   exit 2
 fi
@@ -53,7 +53,7 @@ export QUORVEL_BENCH_SCRATCH=$scratch
 
 results=$scratch/results.csv
 : >"$results"
-for program in quorvel_bench_confounds morvane_bench_convolution; do
+for program in quorvel_bench_confounds morvane_bench_convolution morvane_bench_bids morvane_bench_report_page; do
   "$bin/$program" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_format=csv 2>/dev/null | grep '_median"' >>"$results"
 done
@@ -66,6 +66,12 @@ milliseconds() {
       printf "%.3f", $4 * factor }' "$results"
 }
 megabytes() { awk -v rate="$(field "$1" 6)" 'BEGIN { printf "%.0f", rate / 1e6 }'; }
+# The wall-clock time (field 3) of a benchmark timed in real time.
+wallMilliseconds() {
+  awk -F, -v name="\"$1_median\"" '$1 == name {
+      factor = $5 == "ns" ? 1e-6 : $5 == "us" ? 1e-3 : $5 == "s" ? 1e3 : 1
+      printf "%.3f", $3 * factor }' "$results"
+}
 
 failed=0
 # figure, measured, unit, comparison (ge or le), target
@@ -116,6 +122,21 @@ for variant in 0/0 1/0 0/1 1/1; do
 done
 note "  predictors set from the protocol and convolved" "$(milliseconds predictorsFromProtocol)" ms
 note "  the host's design matrix with its SDM text" "$(milliseconds designMatrixText)" ms
+echo
+echo "BIDS imports, file to file: read, converted, written atomically to disk (CPU time)"
+report "events table, 100,000 rows, to a protocol" "$(milliseconds importEventsFileToFile/real_time)" ms le 50
+report "confound table, 2,000 rows x 300, to a motion file" "$(milliseconds importConfoundsFileToFile/real_time)" ms le 50
+note "  the same two on the wall clock (with the fsync)" \
+  "$(wallMilliseconds importEventsFileToFile/real_time) / $(wallMilliseconds importConfoundsFileToFile/real_time)" ms
+note "  table reader alone, events / confounds" "$(megabytes readEventsTable) / $(megabytes readConfoundTable)" MB/s
+note "  events to protocol text, from memory" "$(milliseconds eventsToProtocolText)" ms
+echo
+echo "The report's page (random 2,000 x 40 design matrices: the hardest cells to compress)"
+note "pictures of one group: design matrix, heat map, FD" "$(milliseconds drawRunPicturesOfOneGroup)" ms
+note "pictures and page of 100 groups" "$(milliseconds reportPageOfHundredGroups)" ms
+QUORVEL_BENCH_PAGE=$scratch/report-page.html "$bin/morvane_bench_report_page"
+report "page of 100 groups" "$(awk -v b="$(wc -c <"$scratch/report-page.html")" 'BEGIN { printf "%.1f", b / 1e6 }')" MB le 20
+rm -f "$scratch/report-page.html"
 
 # ---------------------------------------------------------------- the whole batch
 
