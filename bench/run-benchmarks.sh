@@ -129,7 +129,8 @@ report "confound table, 2,000 rows x 300, to a motion file" "$(milliseconds impo
 note "  the same two on the wall clock (with the fsync)" \
   "$(wallMilliseconds importEventsFileToFile/real_time) / $(wallMilliseconds importConfoundsFileToFile/real_time)" ms
 note "  table reader alone, events / confounds" "$(megabytes readEventsTable) / $(megabytes readConfoundTable)" MB/s
-note "  events to protocol text, from memory" "$(milliseconds eventsToProtocolText)" ms
+note "  events to protocol / its text, from memory" \
+  "$(milliseconds eventsToProtocol) / $(milliseconds protocolTextOfEvents)" ms
 echo
 echo "The report's page (random 2,000 x 40 design matrices: the hardest cells to compress)"
 note "pictures of one group: design matrix, heat map, FD" "$(milliseconds drawRunPicturesOfOneGroup)" ms
