@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "formats/textFormat.h"
 #include "formats/wholeFile.h"
@@ -229,28 +230,32 @@ std::string protocolText(const Protocol& protocol) {
         text += '\n';
     }
     line("NrOfConditions:", std::to_string(protocol.conditions.size()));
-    // Milliseconds run to six or seven digits, volumes to three or four; right-aligned.
-    const std::size_t width = protocol.inMilliseconds ? 8 : 4;
-    const auto aligned = [&](std::int32_t value) {
+    // Milliseconds run to six or seven digits, volumes to three or four; right-aligned. Each
+    // interval line is written into the text in place, room for its longest made first.
+    const int width = protocol.inMilliseconds ? 8 : 4;
+    const auto aligned = [width](char* out, std::int32_t value) {
         char number[16];
         const char* const end = std::to_chars(number, number + sizeof number, value).ptr;
-        const auto length = static_cast<std::size_t>(end - number);
-        if (length < width) text.append(width - length, ' ');
-        text.append(number, length);
+        const int length = static_cast<int>(end - number);
+        for (int i = length; i < width; ++i) *out++ = ' ';
+        std::memcpy(out, number, static_cast<std::size_t>(length));
+        return out + length;
     };
     for (const ProtocolCondition& condition : protocol.conditions) {
         text += '\n' + condition.name + '\n' + std::to_string(condition.intervals.size()) + '\n';
         for (const ProtocolInterval& interval : condition.intervals) {
-            aligned(interval.start);
-            text += ' ';
-            aligned(interval.end);
+            const std::size_t used = text.size();
+            text.resize(used + 2 * 12 + interval.weights.size() * 34 + 1);
+            char* out = aligned(text.data() + used, interval.start);
+            *out++ = ' ';
+            out = aligned(out, interval.end);
             for (double weight : interval.weights) {
-                char number[32];
-                const auto written = std::to_chars(number, number + sizeof number, weight);
-                text += "  ";
-                text.append(number, written.ptr);
+                *out++ = ' ';
+                *out++ = ' ';
+                out = std::to_chars(out, out + 32, weight).ptr;
             }
-            text += '\n';
+            *out++ = '\n';
+            text.resize(static_cast<std::size_t>(out - text.data()));
         }
         text += "Color: " + color(condition.color) + '\n';
     }

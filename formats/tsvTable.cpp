@@ -186,31 +186,21 @@ ParseResult<std::size_t> requiredColumn(const TsvTable& table, std::string_view 
 
 std::optional<CellNumber> numberInCell(std::string_view cell) {
     std::string_view text = withoutBlanksAround(cell);
-    if (equalsIgnoringCase(text, "n/a")) return CellNumber{0.0, true};
-    // The shape first: from_chars alone would take "inf" and "nan", strtod hexadecimal too.
-    std::size_t i = 0;
-    const std::size_t size = text.size();
-    if (i < size && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < size && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-    if (i < size && text[i] == '.') {
-        ++i;
-        while (i < size && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    if (i < size && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < size && (text[i] == '+' || text[i] == '-')) ++i;
-        std::size_t exponentDigits = 0;
-        while (i < size && text[i] >= '0' && text[i] <= '9') ++i, ++exponentDigits;
-        if (exponentDigits == 0) return std::nullopt;
-    }
-    if (i != size) return std::nullopt;
-
-    if (text.front() == '+') text.remove_prefix(1);
+    if (text.size() == 3 && equalsIgnoringCase(text, "n/a")) return CellNumber{0.0, true};
+    // from_chars reads decimal and scientific notation and stops before hexadecimal ("0x"),
+    // but it also takes "inf" and "nan": a number starts with a digit or a point after its
+    // sign. It takes no '+' of its own.
+    std::size_t first = 0;
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    else if (!text.empty() && text.front() == '-')
+        first = 1;
+    if (first >= text.size() || !((text[first] >= '0' && text[first] <= '9') || text[first] == '.')) return std::nullopt;
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc() && end == text.data() + text.size()) return CellNumber{value, false};
+    if (end != text.data() + text.size()) return std::nullopt;
+    if (error == std::errc()) return CellNumber{value, false};
+    if (error != std::errc::result_out_of_range) return std::nullopt;
     // Beyond the range of from_chars: strtod tells a value too small (0 or subnormal) from
     // one too large (infinite).
     const std::string terminated(text);
