@@ -52,13 +52,45 @@ void rankAndCondition(const Factor& factor, Eigen::Index rows, MatrixFigures& fi
     figures.nonZeroColumns = static_cast<int>(factor.columns.size());
     figures.rank = 0;
     if (factor.columns.empty()) return;
-    const Eigen::JacobiSVD<Matrix> svd(factor.r.rightCols(factor.r.cols() - 1));
+    const Eigen::BDCSVD<Matrix> svd(factor.r.rightCols(factor.r.cols() - 1));
     const Vector& sigma = svd.singularValues();  // descending
     const double tolerance =
         sigma(0) * static_cast<double>(std::max<Eigen::Index>(rows, figures.nonZeroColumns)) * machineEpsilon;
     const int rank = static_cast<int>((sigma.array() > tolerance).count());
     figures.rank = rank;
     if (rank == figures.nonZeroColumns) figures.conditionNumber = sigma(0) / sigma(rank - 1);
+}
+
+// 1 − R² of each wanted column of z (centred, unit length) fitted on all the others. With
+// independent columns it is 1 / (C⁻¹)ⱼⱼ for the correlation matrix C = ZᵀZ = Rᵀ R, the squared
+// length of row j of R⁻¹ inverted: one pivoted QR for all columns. Dependent columns (a
+// confound repeated, a column that sums others) leave R singular; then each wanted column is
+// fitted on the others with a rank-revealing solve of its own.
+template <typename Wanted>
+std::vector<double> unexplainedShares(const Matrix& z, const Wanted& wanted) {
+    const Eigen::Index k = z.cols();
+    std::vector<double> shares(static_cast<std::size_t>(k), 1.0);
+    if (k < 2) return shares;
+    const Eigen::ColPivHouseholderQR<Matrix> qr(z);
+    if (qr.rank() == k) {
+        const Matrix inverse = qr.matrixR().topRows(k).triangularView<Eigen::Upper>().solve(Matrix::Identity(k, k));
+        const auto& order = qr.colsPermutation().indices();  // file column at each pivot position
+        for (Eigen::Index position = 0; position < k; ++position) {
+            const Eigen::Index i = order(position);
+            if (wanted(i)) shares[static_cast<std::size_t>(i)] = 1.0 / inverse.row(position).squaredNorm();
+        }
+        return shares;
+    }
+    for (Eigen::Index i = 0; i < k; ++i) {
+        if (!wanted(i)) continue;
+        Matrix others(z.rows(), k - 1);
+        others.leftCols(i) = z.leftCols(i);
+        others.rightCols(k - 1 - i) = z.rightCols(k - 1 - i);
+        const Eigen::CompleteOrthogonalDecomposition<Matrix> fit(others);
+        const Vector residual = z.col(i) - others * fit.solve(z.col(i));
+        shares[static_cast<std::size_t>(i)] = residual.squaredNorm();
+    }
+    return shares;
 }
 
 // Pearson r of the columns with variance, and each task column's VIF: the fit of a column on
@@ -98,24 +130,17 @@ void correlationAndVif(const Factor& factor, const std::vector<ColumnKind>& kind
         }
     }
 
+    const std::vector<double> unexplained = unexplainedShares(z, [&](Eigen::Index i) {
+        return kinds[static_cast<std::size_t>(varying[static_cast<std::size_t>(i)])] == ColumnKind::Task;
+    });
     for (Eigen::Index i = 0; i < k; ++i) {
         PredictorFigures& predictor = figures.predictors[static_cast<std::size_t>(varying[static_cast<std::size_t>(i)])];
         if (predictor.kind != ColumnKind::Task) continue;
-        double unexplained = 1.0;  // 1 − R²: the residual's share of the column's squared length
-        if (k > 1) {
-            Matrix others(centredRows, k - 1);
-            others.leftCols(i) = z.leftCols(i);
-            others.rightCols(k - 1 - i) = z.rightCols(k - 1 - i);
-            // The others may be dependent among themselves (a constant column plus the
-            // intercept, a confound repeated): a rank-revealing solve gives the fit anyway.
-            const Eigen::CompleteOrthogonalDecomposition<Matrix> fit(others);
-            const Vector residual = z.col(i) - others * fit.solve(z.col(i));
-            unexplained = residual.squaredNorm();
-        }
-        if (unexplained <= perfectFitTolerance)
+        const double share = unexplained[static_cast<std::size_t>(i)];
+        if (share <= perfectFitTolerance)
             predictor.vifInfinite = true;
         else
-            predictor.vif = std::max(1.0, 1.0 / std::min(unexplained, 1.0));
+            predictor.vif = std::max(1.0, 1.0 / std::min(share, 1.0));
     }
 }
 
@@ -181,7 +206,10 @@ ParseResult<MatrixFigures> matrixFigures(const SdmContent& matrix) {
         if (largest > 0.0) {
             int exponent = 0;
             std::frexp(largest, &exponent);
-            column = column.unaryExpr([exponent](double v) { return std::ldexp(v, -exponent); });
+            if (exponent > -1000 && exponent < 1000)  // a factor that is a normal double: exact products
+                column *= std::ldexp(1.0, -exponent);
+            else
+                column = column.unaryExpr([exponent](double v) { return std::ldexp(v, -exponent); });
         }
         figures.predictors.push_back(std::move(predictor));
     }

@@ -68,7 +68,7 @@ struct Thresholds {
 
 struct ReportState {
     CLI::App* subcommand = nullptr;
-    std::string list, output, zTransform;
+    std::string list, output, zTransform, pathsRelativeTo = "list";
     Thresholds own;  // of the subcommand
     CLI::Option* reportOption = nullptr;
     std::string batchOutput;
@@ -117,7 +117,9 @@ int reportBesideList(const ReportState& state) {
     }
     const std::optional<bool> z =
         state.zTransform.empty() ? std::nullopt : std::optional<bool>(state.zTransform == "yes");
-    const std::vector<GroupSources> groups = sourcesBesideList(*list.value, folderOf(state.list), z);
+    // Relative entries lie beside the list, as for a batch run, or in the current folder.
+    const std::string folder = state.pathsRelativeTo == "cwd" ? std::string() : folderOf(state.list);
+    const std::vector<GroupSources> groups = sourcesBesideList(*list.value, folder, z);
     const WrittenReport written =
         writeStudyReport(groups, state.list, state.own.settings, state.output, progressOnTerminal());
     if (!written.error.empty()) {
@@ -165,6 +167,10 @@ ChosenWorkOf addReportCommands(CLI::App& app) {
                        "Use the extended design matrices with (yes) or without (no) z-transformed confounds; by "
                        "default the more recently written")
         ->check(CLI::IsMember({"yes", "no"}));
+    report->add_option("--paths-relative-to", state->pathsRelativeTo,
+                       "Relative entries of the list name files beside the list (list, the default) or in the "
+                       "current folder (cwd)")
+        ->check(CLI::IsMember({"list", "cwd"}));
     state->own.addTo(*report);
     state->subcommand = report;
 

@@ -96,6 +96,44 @@ TEST(MatrixFigures, VifsOfThreeColumnsAreTheDiagonalOfTheInverseCorrelationMatri
     }
 }
 
+// A repeated confound makes the matrix singular, which changes nothing in the fit of the
+// task columns on the others.
+TEST(MatrixFigures, ARepeatedConfoundLeavesTheTaskVifsAsTheyWere) {
+    const auto x = noise(90, 15), y0 = noise(90, 16), c = noise(90, 17);
+    std::vector<double> y(90);
+    for (int i = 0; i < 90; ++i) y[i] = x[i] + 0.3 * y0[i];
+    const MatrixFigures single = figuresOf(matrixOf({x, y, c}, 2, true));
+    const MatrixFigures repeated = figuresOf(matrixOf({x, y, c, c}, 2, true));
+    EXPECT_EQ(repeated.rank, 4);
+    EXPECT_EQ(repeated.nonZeroColumns, 5);
+    for (int t = 0; t < 2; ++t) {
+        ASSERT_TRUE(single.predictors[t].vif && repeated.predictors[t].vif);
+        EXPECT_NEAR(*repeated.predictors[t].vif, *single.predictors[t].vif, 1e-9 * *single.predictors[t].vif);
+    }
+}
+
+// Nearly a sum: VIF = 1 / (1 − R²) with 1 − R² the noise's share, until it is below 1e-10.
+TEST(MatrixFigures, NearlyASumHasTheVifOfItsNoiseUntilItCountsAsInfinite) {
+    const auto a = noise(400, 18), b = noise(400, 19), e = noise(400, 20);
+    for (double level : {1e-2, 1e-4, 1e-7}) {
+        std::vector<double> sum(400);
+        for (int i = 0; i < 400; ++i) sum[i] = a[i] + b[i] + level * e[i];
+        const MatrixFigures f = figuresOf(matrixOf({a, b, sum}, 3, true));
+        // The fit of a on b and the sum is the three-column formula of the inverse correlation.
+        const double rab = pearson(a, b), ras = pearson(a, sum), rbs = pearson(b, sum);
+        const double det = 1 + 2 * rab * ras * rbs - rab * rab - ras * ras - rbs * rbs;
+        const double unexplained = det / (1 - rbs * rbs);
+        if (unexplained > 1e-9) {
+            ASSERT_TRUE(f.predictors[0].vif) << level;
+            EXPECT_NEAR(1.0 / *f.predictors[0].vif, unexplained, 1e-3 * unexplained) << level;
+            EXPECT_EQ(f.rank, 4) << level;
+        } else {
+            EXPECT_TRUE(f.predictors[0].vifInfinite) << level;
+            EXPECT_FALSE(f.predictors[0].vif) << level;
+        }
+    }
+}
+
 // Two columns of unit length at an angle θ have the singular values √(1 ± cos θ).
 TEST(MatrixFigures, ConditionNumberOfTwoColumnsAtAnAngle) {
     for (double theta : {0.3, 1.0, std::numbers::pi / 2}) {

@@ -178,6 +178,13 @@ TEST_F(ReportEndToEnd, ExitStatusesOfTheReport) {
     EXPECT_NE(json["runs"][0]["reason"].get<std::string>().find("run1_run1_3DMC_HR_RVT.sdm is not there"),
               std::string::npos);
     EXPECT_EQ(json["runs"][2]["status"], "ok");
+
+    // The entries taken from the current folder, where none of the files is.
+    const auto fromHere = report({"--paths-relative-to", "cwd"});
+    EXPECT_EQ(fromHere.exitStatus, 0);
+    const Json here = readJson(folder.file("r.json"));
+    for (const Json& run : here["runs"]) EXPECT_EQ(run["status"], "missing");
+    EXPECT_EQ(here["runs"][2]["reason"], "the design matrix run3_run3.sdm is not there");
 }
 
 TEST_F(ReportEndToEnd, BatchRunKeepsItsExitStatus) {
