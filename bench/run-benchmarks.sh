@@ -33,7 +33,7 @@ fi
 mkdir -p "$build"
 if ! { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_BENCHMARKS=ON -DQUORVEL_BUILD_TESTS=OFF &&
   cmake --build "$build" -j2 --target quorvel_bench_confounds morvane_bench_convolution quorvel_bench_make_study \
-    quorvel_bench_minimal_rewrite morvane_bench_bids morvane_bench_report_page morvane quorvel; } >"$build/bench-build.log" 2>&1; then
+    quorvel_bench_minimal_rewrite morvane_bench_bids morvane_bench_report_page morvane_bench_report morvane quorvel; } >"$build/bench-build.log" 2>&1; then
   echo "run-benchmarks: the build failed; see $build/bench-build.log" >&2
   exit 2
 fi
@@ -53,7 +53,8 @@ export QUORVEL_BENCH_SCRATCH=$scratch
 
 results=$scratch/results.csv
 : >"$results"
-for program in quorvel_bench_confounds morvane_bench_convolution morvane_bench_bids morvane_bench_report_page; do
+for program in quorvel_bench_confounds morvane_bench_convolution morvane_bench_bids morvane_bench_report_page \
+  morvane_bench_report; do
   "$bin/$program" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_format=csv 2>/dev/null | grep '_median"' >>"$results"
 done
@@ -138,6 +139,12 @@ note "pictures and page of 100 groups" "$(milliseconds reportPageOfHundredGroups
 QUORVEL_BENCH_PAGE=$scratch/report-page.html "$bin/morvane_bench_report_page"
 report "page of 100 groups" "$(awk -v b="$(wc -c <"$scratch/report-page.html")" 'BEGIN { printf "%.1f", b / 1e6 }')" MB le 20
 rm -f "$scratch/report-page.html"
+echo
+echo "The report's figures (2,000 x 40 design matrices with a motion file each)"
+report "figures of a group: files read, r, VIF, rank, FD" "$(milliseconds reportFiguresOfOneGroup)" ms le 10
+note "  correlation, VIF, rank, condition number alone" "$(milliseconds matrixFiguresAlone)" ms
+report "report of 100 groups: read, figures, page, JSON" \
+  "$(wallMilliseconds reportOfHundredGroups/iterations:1/real_time)" ms le 2000
 
 # ---------------------------------------------------------------- the whole batch
 
@@ -145,12 +152,13 @@ now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# morvane on the list in FOLDER, until its data are on disk: sets morvane_seconds and
-# morvane_kb (peak memory); its log and messages go to NAME.log and NAME.err.
+# morvane on the list in FOLDER, with any further options, until its data are on disk: sets
+# morvane_seconds and morvane_kb (peak memory); its log and messages go to NAME.log and NAME.err.
 time_morvane() {
   local folder=$1 name=$2 start
+  shift 2
   start=$(now)
-  (cd "$folder" && /usr/bin/time -f %M -o "$scratch/memory" "$bin/morvane" --list file-list.txt "${answers[@]}" \
+  (cd "$folder" && /usr/bin/time -f %M -o "$scratch/memory" "$bin/morvane" --list file-list.txt "${answers[@]}" "$@" \
     >"$scratch/$name.log" 2>"$scratch/$name.err") || {
     echo "run-benchmarks: morvane failed in $folder; see below" >&2
     cat "$scratch/$name.err" >&2
@@ -169,6 +177,7 @@ copy_times=()
 minimal_times=()
 batch_times=()
 batch_memory=()
+report_times=()
 sync
 for ((round = 1; round <= rounds; round++)); do
   rm -rf "$copies" && mkdir -p "$copies" && sync
@@ -189,10 +198,16 @@ for ((round = 1; round <= rounds; round++)); do
   batch_times+=("$morvane_seconds")
   batch_memory+=("$morvane_kb")
   sync
+
+  # The same with the report of its 10 groups after the run.
+  time_morvane "$study" report --report "$scratch/report.html"
+  report_times+=("$morvane_seconds")
+  sync
 done
 copy_median=$(echo "${copy_times[*]}" | median)
 minimal_median=$(echo "${minimal_times[*]}" | median)
 batch_median=$(echo "${batch_times[*]}" | median)
+report_median=$(echo "${report_times[*]}" | median)
 ratio=$(awk -v b="$batch_median" -v c="$copy_median" 'BEGIN { printf "%.2f", b / c }')
 peak_kb=$(printf '%s\n' "${batch_memory[@]}" | sort -n | tail -1)
 echo
@@ -203,6 +218,10 @@ note "  VTC headers rewritten, data copied, files replaced" "$minimal_median" s
 note "  morvane on the list + sync" "$batch_median" s
 note "  header rewrite time / copy time" "$(awk -v m="$minimal_median" -v c="$copy_median" 'BEGIN { printf "%.2f", m / c }')" x
 report "batch time / copy time" "$ratio" x le 1.3
+echo "  rounds of morvane --report: ${report_times[*]} s"
+note "  morvane on the list with --report + sync" "$report_median" s
+report "batch time with --report / without" \
+  "$(awk -v r="$report_median" -v b="$batch_median" 'BEGIN { printf "%.2f", r / b }')" x le 1.1
 report "peak memory of morvane, 100 MB VTCs" "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')" MiB le 32
 rm -rf "$study" "$copies"
 
