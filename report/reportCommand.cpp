@@ -34,20 +34,23 @@ struct Thresholds {
     std::vector<std::string> failOn;
     std::vector<CLI::Option*> options;
 
-    void addTo(CLI::App& app) {
+    // The batch run's options go with --report, and its exit status stays the run's own.
+    void addTo(CLI::App& app, bool batchRun) {
+        const std::string with = batchRun ? " (with --report)" : "";
         options.push_back(app.add_option("--fd-threshold", settings.fdThresholdMm,
                                          "Framewise displacement (mm) above which a volume counts as moved "
-                                         "(default 0.5)"));
+                                         "(default 0.5)" + with));
         options.push_back(app.add_option("--vif-limit", settings.vifLimit,
                                          "Variance inflation factor above which a task predictor is flagged "
-                                         "(default 10)"));
+                                         "(default 10)" + with));
         options.push_back(app.add_option("--correlation-limit", settings.correlationLimit,
                                          "|r| between a task predictor and a confound above which it is flagged "
-                                         "(default 0.5)"));
-        options.push_back(app.add_option("--fail-on", failOn, "FLAG[,FLAG...]: flags that make `morvane report` "
-                                                              "exit 4 (" +
-                                                                  reportFlagList() + ")")
-                              ->delimiter(','));
+                                         "(default 0.5)" + with));
+        const std::string failOnText =
+            batchRun ? "FLAG[,FLAG...]: name the groups that carry these flags on standard error; the run's exit "
+                       "status stays its own (with --report; "
+                     : "FLAG[,FLAG...]: exit 4 when a group carries one of these flags (";
+        options.push_back(app.add_option("--fail-on", failOn, failOnText + reportFlagList() + ")")->delimiter(','));
     }
     bool given() const {
         return std::any_of(options.begin(), options.end(), [](const CLI::Option* o) { return o->count() > 0; });
@@ -171,13 +174,13 @@ ChosenWorkOf addReportCommands(CLI::App& app) {
                        "Relative entries of the list name files beside the list (list, the default) or in the "
                        "current folder (cwd)")
         ->check(CLI::IsMember({"list", "cwd"}));
-    state->own.addTo(*report);
+    state->own.addTo(*report, false);
     state->subcommand = report;
 
     state->reportOption = app.add_option("--report", state->batchOutput,
                                          "After the run, write a report of every protocol group to FILE.html and "
                                          "FILE.json beside it");
-    state->batch.addTo(app);
+    state->batch.addTo(app, true);
 
     return [state]() -> ChosenWork {
         ChosenWork work;
