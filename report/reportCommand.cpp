@@ -78,11 +78,19 @@ struct ReportState {
     Thresholds batch;
 };
 
+// The page is FILE.html or FILE.htm, so that it cannot land on a design matrix or a list; the
+// JSON file beside it replaces only an earlier report's.
 std::string outputProblem(const std::string& page, const char* option) {
     if (page.empty()) return std::string(option) + " needs a file name";
-    if (std::filesystem::path(page).filename().empty()) return std::string(option) + " names a folder, not a file";
-    if (jsonPathBeside(page) == page)
-        return std::string(option) + " " + page + " would be overwritten by the JSON file; name the page FILE.html";
+    const std::filesystem::path path(page);
+    const std::string extension = path.extension().string();
+    if (path.stem().empty() || (!equalsIgnoringCase(extension, ".html") && !equalsIgnoringCase(extension, ".htm")))
+        return std::string(option) + " " + page + ": name the page FILE.html (FILE.json goes beside it)";
+    const std::string json = jsonPathBeside(page);
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(json, error)) && !isStudyReportJson(json))
+        return std::string(option) + " " + page + ": " + json +
+               " is there and is no report of morvane; it is left as it is (choose another name)";
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "report/studyReport.h"
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "formats/textFormat.h"
@@ -97,6 +98,14 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
 
 std::string jsonPathBeside(const std::string& pagePath) {
     return std::filesystem::path(pagePath).replace_extension(".json").string();
+}
+
+bool isStudyReportJson(const std::string& path) {
+    constexpr std::string_view start = "{\"morvaneVersion\":";
+    std::ifstream file(path, std::ios::binary);
+    std::string head(start.size(), '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    return file && head == start;
 }
 
 WrittenReport writeStudyReport(const std::vector<GroupSources>& groups, const std::string& listPath,

@@ -19,6 +19,10 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
 // FILE.html -> FILE.json (any other extension is replaced too; none gains one).
 std::string jsonPathBeside(const std::string& pagePath);
 
+// Whether the file begins as the JSON file of a report does, so that replacing it loses
+// nothing but an earlier report.
+bool isStudyReportJson(const std::string& path);
+
 struct WrittenReport {
     StudyReport report;
     std::string error;  // "" when both files were written

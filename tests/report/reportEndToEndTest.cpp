@@ -143,6 +143,7 @@ TEST_F(ReportEndToEnd, BatchRunReportsEveryGroupOfTheExampleStudy) {
 TEST_F(ReportEndToEnd, ExitStatusesOfTheReport) {
     runBatch({});
     writeFile(folder.file("study/empty-list.txt"), "0\n");
+    writeFile(folder.file("study/file-list.json"), "{\"someone else's\": 1}\n");
     struct Case {
         std::vector<std::string> arguments;
         int status;
@@ -159,7 +160,9 @@ TEST_F(ReportEndToEnd, ExitStatusesOfTheReport) {
         {{"--fd-threshold", "nan"}, 2, "--fd-threshold"},
         {{"--z-transform", "maybe"}, 2, "--z-transform"},
         {{"--output", "no-folder/r.html"}, 1, "cannot write"},
-        {{"--output", "r.json"}, 2, "would be overwritten"},
+        {{"--output", "r.json"}, 2, "name the page FILE.html"},
+        {{"--output", "study/run1_run1.sdm"}, 2, "name the page FILE.html"},
+        {{"--output", "study/file-list.html"}, 2, "file-list.json is there and is no report of morvane"},
         {{"--list", "study/no-list.txt"}, 1, "no-list.txt"},
         {{"--list", "study/empty-list.txt"}, 1, "names no protocol"},
     };
