@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "formats/textFormat.h"
 #include "formats/wholeFile.h"
@@ -100,6 +101,8 @@ ParseResult<TsvTable> TsvTable::parseOwned(std::string text, std::string source)
         const auto line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n')) + 1;
         return failAt(source, line, "a NUL byte; this is no text table");
     }
+    if (text.size() >= std::numeric_limits<std::uint32_t>::max())
+        return failAt(source, 1, "the table is larger than the 4 GiB a table may be");
     TsvTable table;
     table.source_ = std::move(source);
     table.text_ = std::move(text);
@@ -142,7 +145,7 @@ ParseResult<TsvTable> TsvTable::parseOwned(std::string text, std::string source)
         if (isBlank(line)) continue;
         const std::size_t first = table.cells_.size();
         const std::size_t count = splitCells(line, offset + bom, columns, [&](std::size_t start, std::size_t length) {
-            table.cells_.push_back({start, length});
+            table.cells_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
         });
         if (count < columns)
             return failAt(table.source_, lines.number(),

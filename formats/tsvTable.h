@@ -7,10 +7,11 @@
 // blank lines carry nothing and are skipped (a table's last line usually is one). Cells are
 // taken as written, quotes included: these tables quote nothing. Refused: a file without a
 // header, a header with an empty or repeated column name, a row with another number of
-// cells than the header has columns, UTF-16 text, NUL bytes.
+// cells than the header has columns, UTF-16 text, NUL bytes, more than 4 GiB.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,8 +47,9 @@ private:
     friend ParseResult<TsvTable> readTsvFile(const std::string& path);
     // Parses the bytes it is given, which it keeps.
     static ParseResult<TsvTable> parseOwned(std::string text, std::string source);
+    // Offsets in 32 bits: half the memory of a large table's cells (tables up to 4 GiB).
     struct Span {
-        std::size_t start, length;
+        std::uint32_t start, length;
     };
     std::string source_;
     std::string text_;  // the file's bytes; cells are spans of it
