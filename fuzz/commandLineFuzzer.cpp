@@ -1,12 +1,14 @@
-// morvane's command line: the bytes, split at NUL bytes, are the arguments after the
-// program's name. Any arguments give settings or an exit status, never both, and settings
-// hold only answers the dialogs accept.
+// morvane's command line with every capability's subcommands and options: the bytes, split at
+// NUL bytes, are the arguments after the program's name. Any arguments give settings, a
+// subcommand or an exit status, never two of them, and settings hold only answers the
+// dialogs accept. The subcommand itself is not run.
 #include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzzSupport.h"
+#include "headless/capabilities.h"
 #include "headless/commandLine.h"
 
 using namespace morvane;
@@ -26,7 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::ostringstream out, err;
     const CommandLineResult result =
-        parseCommandLine(static_cast<int>(arguments.size()), argv.data(), out, err);
+        parseCommandLine(static_cast<int>(arguments.size()), argv.data(), out, err, morvaneCapabilities());
+    if (result.command) {
+        fuzzCheck(!result.settings && result.exitStatus == exitSuccess, "a subcommand comes alone");
+        return 0;
+    }
     if (!result.settings) {
         fuzzCheck(result.exitStatus == exitSuccess || result.exitStatus == exitUsage, "help, version or usage");
         return 0;
