@@ -53,6 +53,9 @@ struct BidsState {
     CLI::Option* conditionOption = nullptr;
     CLI::Option* weightsOption = nullptr;
     CLI::Option* experimentOption = nullptr;
+    // Which of them were given, taken while the command line still exists: the command runs
+    // after it is gone.
+    bool conditionGiven = false, weightsGiven = false, experimentGiven = false;
     std::string confoundsPath, confoundsOutput;
     std::string matrixPath, matrixOutput, format = "tsv";
 };
@@ -77,10 +80,10 @@ int writeOutput(const std::string& output, const std::string& text, const std::s
 int importEvents(const BidsState& state) {
     EventsOptions options;
     options.conditionColumn = state.conditionColumn;
-    options.conditionColumnAskedFor = state.conditionOption->count() > 0;
-    if (state.weightsOption->count() > 0) options.weightsColumn = state.weightsColumn;
+    options.conditionColumnAskedFor = state.conditionGiven;
+    if (state.weightsGiven) options.weightsColumn = state.weightsColumn;
     options.singleCondition = bidsEntity(state.eventsPath, "task").value_or("events");
-    options.experiment = state.experimentOption->count() > 0 ? std::string(trimmed(state.experiment))
+    options.experiment = state.experimentGiven ? std::string(trimmed(state.experiment))
                                                               : bidsStem(state.eventsPath);
     // The Experiment line holds a single line; a file's name may hold more.
     if (options.experiment.find_first_of("\r\n") != std::string::npos) options.experiment = "events";
@@ -166,7 +169,10 @@ ChosenWorkOf addBidsCommands(CLI::App& app) {
     return [state]() -> ChosenWork {
         ChosenWork work;
         if (state->events->parsed()) {
-            if (state->experimentOption->count() > 0 && state->experiment.find_first_of("\r\n") != std::string::npos)
+            state->conditionGiven = state->conditionOption->count() > 0;
+            state->weightsGiven = state->weightsOption->count() > 0;
+            state->experimentGiven = state->experimentOption->count() > 0;
+            if (state->experimentGiven && state->experiment.find_first_of("\r\n") != std::string::npos)
                 return {{}, {}, "--experiment must be a single line"};
             work.command = [state] { return importEvents(*state); };
         } else if (state->confounds->parsed()) {

@@ -48,6 +48,25 @@ const LeakCase cases[] = {
     {"ListRefusedForAnOverlongEntry",
      [](const fs::path& folder) { append(folder / "file-list.txt", std::string(2000, 'x') + ".prt\n"); }, answers, 1},
     {"UsageError", [](const fs::path&) {}, {"--hrf", "three-gamma"}, 2},
+    // The BIDS commands run after the command line is gone: every option they took is used.
+    {"ImportEventsWithEveryOption",
+     [](const fs::path& folder) {
+         std::ofstream(folder / "events.tsv", std::ios::binary)
+             << "onset\tduration\tcondition\tweight\n1\t2\tgo\t0.5\n3\t0\tstop\tn/a\n";
+     },
+     {"import", "events", "events.tsv", "--output", "events.prt", "--condition-column", "condition",
+      "--weights-column", "weight", "--experiment", "every option"},
+     0},
+    {"ImportEventsRefused",
+     [](const fs::path& folder) { std::ofstream(folder / "events.tsv", std::ios::binary) << "onset\n1\n"; },
+     {"import", "events", "events.tsv", "--output", "events.prt"}, 1},
+    {"ImportConfoundsAndExport",
+     [](const fs::path& folder) {
+         std::ofstream(folder / "confounds.tsv", std::ios::binary)
+             << "trans_x\ttrans_y\ttrans_z\trot_x\trot_y\trot_z\nn/a\t0\t0\t0\t0\t0\n0.1\t0.2\t0.3\t1e-3\t2e-3\t3e-3\n";
+     },
+     {"import", "confounds", "confounds.tsv", "--output", "run9_3DMC.sdm"}, 0},
+    {"ExportToFsl", [](const fs::path&) {}, {"export", "run1_RVT.sdm", "--output", "design.mat", "--format", "fsl"}, 0},
 };
 
 void PrintTo(const LeakCase& c, std::ostream* out) { *out << c.name; }
