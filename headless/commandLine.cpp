@@ -141,7 +141,17 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
             err << "morvane: " << work.usageError << '\n';
             return {std::nullopt, {}, exitUsage};
         }
-        if (work.command) return {std::nullopt, std::move(work.command), exitSuccess};
+        if (work.command) {
+            // The batch run's options would be silently ignored by a subcommand.
+            for (const CLI::Option* option : app.get_options()) {
+                if (option->count() > 0) {
+                    err << "morvane: " << option->get_name() << " is an option of the batch run; it does not go "
+                        << "with a subcommand (give it after the subcommand's name if the subcommand takes it)\n";
+                    return {std::nullopt, {}, exitUsage};
+                }
+            }
+            return {std::nullopt, std::move(work.command), exitSuccess};
+        }
         if (work.afterRun) afterRun.push_back(std::move(work.afterRun));
     }
 
