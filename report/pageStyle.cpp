@@ -28,10 +28,11 @@ table.overview { width: 100%; }
 th, td { padding: 5px 9px; text-align: left; vertical-align: top; border-bottom: 1px solid #eceef1; }
 thead th { background: #eef1f5; font-weight: 600; vertical-align: bottom; white-space: nowrap; position: sticky; top: 0; }
 table.overview td:last-child { min-width: 190px; }
-th[data-sort] { cursor: pointer; user-select: none; }
-th[data-sort]::after { content: " \2195"; color: #9aa3ad; font-weight: 400; }
-th[aria-sort="ascending"]::after { content: " \2191"; color: #1f2328; }
-th[aria-sort="descending"]::after { content: " \2193"; color: #1f2328; }
+/* Sorting arrows only where the script runs to sort. */
+.scripted th[data-sort] { cursor: pointer; user-select: none; }
+.scripted th[data-sort]::after { content: " \2195"; color: #9aa3ad; font-weight: 400; }
+.scripted th[aria-sort="ascending"]::after { content: " \2191"; color: #1f2328; }
+.scripted th[aria-sort="descending"]::after { content: " \2193"; color: #1f2328; }
 td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 tbody tr:nth-child(even) { background: #fafbfc; }
 tbody tr:hover { background: #eef4fb; }
@@ -85,6 +86,7 @@ footer { color: #6e7781; font-size: 12px; margin-top: 24px; }
 const char* pageScript() {
     return R"JS(
 (function () {
+  document.documentElement.classList.add('scripted');
   function key(cell, numeric) {
     var value = cell.getAttribute('data-v');
     if (numeric) return value === null || value === '' ? null : parseFloat(value);
