@@ -150,6 +150,67 @@ TEST(SdmFile, SixDigitTextsAreThoseOfPrintfAtTiesAndEveryMagnitude) {
     EXPECT_TRUE(writtenRows(values) == printedRows(values));
 }
 
+// From 1e-4 to 1e6 the six digits come from the value scaled by a power of ten: over random
+// values of that range, the bounds of every decade and their neighbours, six-digit decimals,
+// the halfway points between them and the values next to those, and integers, the texts are
+// printf's.
+TEST(SdmFile, SixDigitTextsOfFixedNotationAreThoseOfPrintf) {
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 999999.0, 999999.4999999, 999999.5, 100000.0, 99999.95,
+                                  0.000099999949999, 0.0001, 0.00010000005, 9.999995, 9.9999949999999};
+    std::mt19937_64 random(29);
+    std::uniform_real_distribution<double> exponent(-4.5, 6.5);
+    for (int decade = -5; decade <= 6; ++decade) {
+        const double bound = std::pow(10.0, decade);
+        for (double value = bound, i = 0; i < 4; ++i, value = std::nextafter(value, HUGE_VAL)) values.push_back(value);
+        for (double value = bound, i = 0; i < 4; ++i, value = std::nextafter(value, 0.0)) values.push_back(value);
+    }
+    for (int i = 0; i < 200'000; ++i) {
+        const double value = std::pow(10.0, exponent(random)) * (random() % 2 ? 1.0 : -1.0);
+        values.push_back(value);
+        // A six-digit decimal of the same decade, the point halfway to the next, and their neighbours.
+        char text[64];
+        const int decade = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        const long long digits = static_cast<long long>(100000 + random() % 900000);
+        std::snprintf(text, sizeof text, "%llde%d", digits, decade - 5);
+        const double decimal = std::strtod(text, nullptr);
+        std::snprintf(text, sizeof text, "%lld5e%d", digits, decade - 6);
+        const double halfway = std::strtod(text, nullptr);
+        values.insert(values.end(), {decimal, halfway, std::nextafter(halfway, 0.0), std::nextafter(halfway, HUGE_VAL),
+                                     std::round(value)});
+    }
+    EXPECT_TRUE(writtenRows(values) == printedRows(values));
+}
+
+// Plain decimals of up to 15 digits are read as their digits divided by a power of ten: over
+// random texts of every length and point position, signs and leading zeros, and the longer ones
+// that go the long way, the values are strtod's, bit for bit.
+TEST(SdmFile, PlainDecimalsReadAsStrtodReadsThem) {
+    std::mt19937_64 random(31);
+    std::vector<std::string> texts = {"0", "-0", "5.", "-.5", ".5", "000.000", "999999999999999", "9999999999999999",
+                                      "0.000000000000001", "1.00000000000000000001", "123456789012345.5"};
+    for (int i = 0; i < 100'000; ++i) {
+        std::string text = random() % 3 == 0 ? "-" : "";
+        const int length = 1 + static_cast<int>(random() % 18);
+        const int point = static_cast<int>(random() % (length + 2));
+        for (int d = 0; d < length; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        texts.push_back(text);
+    }
+    std::string rows;
+    for (const std::string& text : texts) rows += text + "\n";
+    const std::string sdm = "FileVersion: 1\nNrOfPredictors: 1\nNrOfDataPoints: " + std::to_string(texts.size()) +
+                            "\nIncludesConstant: 0\nFirstConfoundPredictor: 1\n1 2 3\n\"x\"\n" + rows;
+    const auto parsed = parseSdm(sdm);
+    ASSERT_TRUE(parsed) << parsed.error;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const double byStrtod = std::strtod(texts[i].c_str(), nullptr);
+        const double read = parsed.value->values[i];
+        ASSERT_TRUE(std::memcmp(&read, &byStrtod, sizeof read) == 0) << texts[i];
+    }
+}
+
 // Values are written without printf and read without strtod where they can be; the texts
 // and the values must still be exactly theirs.
 TEST(SdmFile, ValuesAreThoseOfPrintfAndStrtod) {
