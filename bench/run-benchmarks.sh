@@ -33,7 +33,8 @@ fi
 mkdir -p "$build"
 if ! { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_BENCHMARKS=ON -DQUORVEL_BUILD_TESTS=OFF &&
   cmake --build "$build" -j2 --target quorvel_bench_confounds morvane_bench_convolution quorvel_bench_make_study \
-    quorvel_bench_minimal_rewrite morvane_bench_bids morvane_bench_report_page morvane_bench_report morvane quorvel; } >"$build/bench-build.log" 2>&1; then
+    quorvel_bench_minimal_rewrite morvane_bench_confound_models morvane_bench_bids morvane_bench_report_page \
+    morvane_bench_report morvane quorvel; } >"$build/bench-build.log" 2>&1; then
   echo "run-benchmarks: the build failed; see $build/bench-build.log" >&2
   exit 2
 fi
@@ -53,8 +54,8 @@ export QUORVEL_BENCH_SCRATCH=$scratch
 
 results=$scratch/results.csv
 : >"$results"
-for program in quorvel_bench_confounds morvane_bench_convolution morvane_bench_bids morvane_bench_report_page \
-  morvane_bench_report; do
+for program in quorvel_bench_confounds morvane_bench_convolution morvane_bench_confound_models morvane_bench_bids \
+  morvane_bench_report_page morvane_bench_report; do
   "$bin/$program" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_format=csv 2>/dev/null | grep '_median"' >>"$results"
 done
@@ -123,6 +124,10 @@ for variant in 0/0 1/0 0/1 1/1; do
 done
 note "  predictors set from the protocol and convolved" "$(milliseconds predictorsFromProtocol)" ms
 note "  the host's design matrix with its SDM text" "$(milliseconds designMatrixText)" ms
+report "confound model of a group (24P, spikes, 2,000 x 40, z)" "$(milliseconds confoundModelOneGroup/0)" ms le 5
+note "  the same writing a new file, not replacing one" "$(milliseconds confoundModelOneGroup/1)" ms
+note "  its columns in memory / its SDM text alone" \
+  "$(milliseconds confoundModelInMemory) / $(milliseconds confoundModelText)" ms
 echo
 echo "BIDS imports, file to file: read, converted, written atomically to disk (CPU time)"
 report "events table, 100,000 rows, to a protocol" "$(milliseconds importEventsFileToFile/real_time)" ms le 50

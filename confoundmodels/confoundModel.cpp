@@ -39,14 +39,13 @@ SdmContent withColumns(const SdmContent& designMatrix, const std::vector<const M
         out.colors.push_back(colorOf(own - 1));
     }
 
-    const std::size_t width = out.names.size();
-    out.values.resize(rows * width);
+    // Appended row by row into reserved room: megabytes, not worth filling with zeros first.
+    out.values.reserve(rows * out.names.size());
     for (std::size_t row = 0; row < rows; ++row) {
-        double* target = out.values.data() + row * width;
         const double* source = designMatrix.values.data() + row * own;
-        target = std::copy(source, source + before, target);
-        for (const ModelColumn* column : added) *target++ = column->values[row];
-        if (constant) *target = source[own - 1];
+        out.values.insert(out.values.end(), source, source + before);
+        for (const ModelColumn* column : added) out.values.push_back(column->values[row]);
+        if (constant) out.values.push_back(source[own - 1]);
     }
     return out;
 }
