@@ -67,6 +67,23 @@ const LeakCase cases[] = {
      },
      {"import", "confounds", "confounds.tsv", "--output", "run9_3DMC.sdm"}, 0},
     {"ExportToFsl", [](const fs::path&) {}, {"export", "run1_RVT.sdm", "--output", "design.mat", "--format", "fsl"}, 0},
+    // Confound models after the run, with the log file they append to, and for one design matrix.
+    {"ConfoundModelsAfterTheRun", [](const fs::path&) {},
+     [] {
+         std::vector<std::string> arguments = answers;
+         arguments.insert(arguments.end(), {"--motion-model", "24", "--spikes-fd", "0.025", "--log", "morvane.log"});
+         return arguments;
+     }(),
+     0},
+    {"ConfoundsWithATable",
+     [](const fs::path& folder) {
+         std::ofstream table(folder / "confounds.tsv", std::ios::binary);
+         table << "csf\tcsf_derivative1\n";
+         for (int row = 0; row < 150; ++row) table << row * 0.5 << '\t' << (row == 0 ? "n/a" : "0.5") << '\n';
+     },
+     {"confounds", "--design-matrix", "run1_RVT.sdm", "--motion", "run1_3DMC.sdm", "--motion-model", "12",
+      "--spikes-fd", "0.025", "--z-transform", "--extra", "confounds.tsv", "--columns", "csf*", "--output", "model.sdm"},
+     0},
 };
 
 void PrintTo(const LeakCase& c, std::ostream* out) { *out << c.name; }
