@@ -163,6 +163,8 @@ void strongestConfounds(const std::vector<ColumnKind>& kinds, MatrixFigures& fig
 
 }  // namespace
 
+void prepareFiguresForThreads() { Eigen::initParallel(); }
+
 std::vector<ColumnKind> columnKinds(const SdmContent& matrix) {
     const int columns = matrix.predictorCount();
     std::vector<ColumnKind> kinds(static_cast<std::size_t>(columns), ColumnKind::Confound);

@@ -24,6 +24,10 @@ struct MatrixFigures {
     int nonZeroColumns = 0;
 };
 
+// Readies the decompositions for threads that compute figures at once (Eigen's shared settings
+// are made before the threads start); called before they start.
+void prepareFiguresForThreads();
+
 // Task for the columns before FirstConfoundPredictor, constant for the last column when
 // IncludesConstant is 1, confound for the rest.
 std::vector<ColumnKind> columnKinds(const SdmContent& matrix);

@@ -1,8 +1,12 @@
 #include "report/studyReport.h"
 
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "formats/textFormat.h"
 #include "headless/atomicReplace.h"
@@ -117,12 +121,51 @@ WrittenReport writeStudyReport(const std::vector<GroupSources>& groups, const st
     report.list = listPath;
     report.settings = settings;
     std::vector<RunPictures> pictures(groups.size());
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        report.runs.push_back(reportGroup(groups[i], settings, pictures[i]));
-        if (progress) progress(i + 1, groups.size());
+    report.runs.resize(groups.size());
+    // A few workers, each reporting one group at a time: the groups are independent, and a
+    // report right after a batch run should cost it little time. At most one design matrix per
+    // worker is in memory.
+    std::atomic<std::size_t> next{0};
+    std::size_t done = 0;
+    std::mutex finished;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        try {
+            for (std::size_t i = next++; i < groups.size(); i = next++) {
+                report.runs[i] = reportGroup(groups[i], settings, pictures[i]);
+                const std::lock_guard<std::mutex> lock(finished);
+                ++done;
+                if (progress) progress(done, groups.size());
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(finished);
+            if (!failure) failure = std::current_exception();
+            next = groups.size();  // the others stop after their group
+        }
+    };
+    const std::size_t workers = std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()),
+                                                       maximumReportWorkers, std::max<std::size_t>(groups.size(), 1)});
+    if (workers > 1) prepareFiguresForThreads();
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t w = 1; w < workers; ++w) helpers.emplace_back(work);
+        work();
     }
-    written.error = writeText(jsonPathBeside(pagePath), reportJson(report));
-    if (written.error.empty()) written.error = writeText(pagePath, reportPage(report, pictures));
+    if (failure) std::rethrow_exception(failure);
+    // The two files are made and written to disk side by side; each replaces its file only
+    // when it is complete.
+    std::string jsonError;
+    {
+        const std::jthread json([&] {
+            try {
+                jsonError = writeText(jsonPathBeside(pagePath), reportJson(report));
+            } catch (const std::exception& error) {
+                jsonError = std::string("cannot make the JSON file: ") + error.what();
+            }
+        });
+        written.error = writeText(pagePath, reportPage(report, pictures));
+    }
+    if (written.error.empty()) written.error = jsonError;
     return written;
 }
 

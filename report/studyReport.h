@@ -1,6 +1,6 @@
-// The report of a whole list, built one protocol group at a time (its design matrix read, its
-// figures computed and its pictures drawn, then the matrix dropped), and written as the page
-// and the JSON file beside it.
+// The report of a whole list, built one protocol group at a time by each of a few workers (its
+// design matrix read, its figures computed and its pictures drawn, then the matrix dropped),
+// and written as the page and the JSON file beside it.
 #pragma once
 
 #include <functional>
@@ -30,6 +30,9 @@ struct WrittenReport {
 
 // Called after each group with the number done and the total.
 using ReportProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Groups reported at once, each by a thread of its own (fewer on a machine with fewer cores).
+inline constexpr std::size_t maximumReportWorkers = 4;
 
 // Reports every group and replaces the page and the JSON file atomically.
 WrittenReport writeStudyReport(const std::vector<GroupSources>& groups, const std::string& listPath,
