@@ -9,7 +9,7 @@
 #   3. the Windows archive unzipped into a fresh folder: its DLL and program import only
 #      system DLLs (objdump), and its morvane.exe under wine converts its own example study
 #      into what morvane gives here, line ends aside.
-# Part 2 needs root and dpkg, part 3 the MinGW-w64 binutils and wine; without them a part is
+# Check 2 needs root and dpkg, check 3 the MinGW-w64 binutils and wine; without them a check is
 # reported SKIPPED, and with QUORVEL_REQUIRE_TOOLS or QUORVEL_REQUIRE_WINDOWS_TESTS set (CI)
 # it fails instead. Scratch files go to scratch/package-tests. QUORVEL_WINE_PREFIX names a
 # wine prefix to use (default: build-pkg-mingw/wineprefix, made on first use).
