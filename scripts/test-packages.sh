@@ -137,7 +137,7 @@ else
 fi
 
 if ((${#skipped[@]} > 0)); then
-  echo "test-packages.sh: passed, with parts SKIPPED: ${skipped[*]}" >&2
+  echo "test-packages.sh: passed, with checks SKIPPED: ${skipped[*]}" >&2
 else
   echo "test-packages.sh: all package tests passed" >&2
 fi
