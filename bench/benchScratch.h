@@ -1,7 +1,9 @@
-// A scratch folder for the files a benchmark reads and writes, removed at the end; and the
+// A scratch folder for the files a benchmark reads and writes, removed at the end; the
 // host's log pane replaced by one that drops every line, so that only the plugin's own
-// work is measured.
+// work is measured; and the main of a benchmark program.
 #pragma once
+
+#include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <string>
@@ -24,5 +26,15 @@ private:
 
 // Binds zrLogText to a function that does nothing with the line.
 void installSilentHostLog();
+
+// Runs the benchmarks that the command line chooses, after the program has set up what its
+// figures depend on (the allocator, the log pane); 1 for an option Google Benchmark does not know.
+inline int runBenchmarks(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace bench

@@ -346,9 +346,5 @@ BENCHMARK(readFileListOfThousandGroups)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     bench::installSilentHostLog();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

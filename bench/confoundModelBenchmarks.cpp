@@ -104,9 +104,5 @@ BENCHMARK(confoundModelText)->Unit(benchmark::kMillisecond);
 // The allocator kept as morvane keeps it (see its main), so that the figures are morvane's.
 int main(int argc, char** argv) {
     morvane::keepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

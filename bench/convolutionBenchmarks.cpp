@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/benchInputs.h"
+#include "bench/benchScratch.h"
 #include "headless/designMatrix.h"
 #include "formats/protocolFile.h"
 #include "headless/responseFunction.h"
@@ -112,9 +113,5 @@ BENCHMARK(designMatrixText)->Unit(benchmark::kMillisecond);
 // The allocator kept as morvane keeps it (see its main), so that the figures are morvane's.
 int main(int argc, char** argv) {
     morvane::keepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }
