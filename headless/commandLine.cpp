@@ -87,7 +87,6 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
                                    const std::vector<AddCommands>& capabilities) {
     CLI::App app{"morvane: a headless stand-in for the Morvane host that runs the quorvel plugin on a file list "
                  "of protocols (PRT), time courses (VTC) and confound files."};
-    app.footer(conventionsText);
     bool versionWanted = false;
     app.add_flag("--version", versionWanted,
                  "Print morvane's version and that of the plugin it loads (with --plugin, that one), and exit");
@@ -125,6 +124,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, std::ostre
 
     std::vector<ChosenWorkOf> chosenOf;
     for (const AddCommands& add : capabilities) chosenOf.push_back(add(app));
+    // Set after the subcommands are made, which would take it over as their own footer.
+    app.footer(conventionsText);
     app.require_subcommand(0, 1);
 
     try {

@@ -13,6 +13,7 @@ namespace {
 
 struct Parsed {
     CommandLineResult result;
+    std::string out;
     std::string err;
 };
 
@@ -23,7 +24,7 @@ Parsed parse(std::vector<std::string> arguments) {
     std::ostringstream out, err;
     CommandLineResult result = parseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err,
                                                 morvaneCapabilities());
-    return {std::move(result), err.str()};
+    return {std::move(result), out.str(), err.str()};
 }
 
 TEST(CommandLine, SubcommandsComeAloneAndBatchOptionsStayWithTheRun) {
@@ -51,6 +52,19 @@ TEST(CommandLine, SubcommandsComeAloneAndBatchOptionsStayWithTheRun) {
         EXPECT_EQ(parsed.result.settings.has_value(), c.settings) << label;
         EXPECT_EQ(parsed.result.exitStatus, c.exitStatus) << label;
         EXPECT_NE(parsed.err.find(c.message), std::string::npos) << label << ": " << parsed.err;
+    }
+}
+
+// The batch run's conventions belong to its help, not to a subcommand's.
+TEST(CommandLine, OnlyTheBatchRunsHelpExplainsTheRun) {
+    const std::string runConventions = "Answers not given are asked";
+    EXPECT_NE(parse({"--help"}).out.find(runConventions), std::string::npos);
+    for (const std::vector<std::string>& help :
+         {std::vector<std::string>{"confounds", "--help"}, {"import", "--help"}, {"import", "events", "--help"},
+          {"export", "--help"}}) {
+        const Parsed parsed = parse(help);
+        EXPECT_EQ(parsed.result.exitStatus, exitSuccess) << help.front();
+        EXPECT_EQ(parsed.out.find(runConventions), std::string::npos) << help.front() << ":\n" << parsed.out;
     }
 }
 
