@@ -66,9 +66,7 @@ int printVersions(const std::optional<std::string>& pluginPath, const std::array
     out << "morvane " << QUORVEL_VERSION << '\n';
     out << formatText("the headless host of quorvel, reporting itself to the plugin as Morvane %d.%d.%d\n",
                       hostVersion[0], hostVersion[1], hostVersion[2]);
-    ParseResult<std::string> path =
-        pluginPath ? ParseResult<std::string>::success(*pluginPath) : defaultPluginPath();
-    ParseResult<PluginModule> module = path ? loadPluginModule(*path.value) : ParseResult<PluginModule>::failure(path.error);
+    ParseResult<PluginModule> module = loadChosenPluginModule(pluginPath);
     if (!module) {
         out.flush();
         err << "morvane: " << module.error << '\n';

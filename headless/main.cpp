@@ -59,14 +59,14 @@ int finishRun(const HostSession& session, const Dialogs& dialogs, const LogPane&
     outcome.records = &session.groups();
     outcome.groupRecords = recordsOfGroups(outcome.list, session.groups());
     outcome.log = &log.entries();
-    outcome.failures = checkRun(outcome.list, session.groups(), outcome.answers.skipFirstCondition.value_or(false),
+    outcome.failures = checkRun(outcome.list, outcome.groupRecords, outcome.answers.skipFirstCondition.value_or(false),
                                 outcome.answers.zTransform.value_or(false));
     outcome.addedDesignMatrices.resize(outcome.list.groups.size());
 
     int status = exitSuccess;
     for (const auto& step : settings.afterRun) status = std::max(status, step(outcome));
 
-    std::sort(outcome.failures.begin(), outcome.failures.end(),
+    std::stable_sort(outcome.failures.begin(), outcome.failures.end(),
               [](const ProtocolFailure& a, const ProtocolFailure& b) { return a.groupIndex < b.groupIndex; });
     const std::size_t total = outcome.list.groups.size();
     if (outcome.failures.empty()) {
@@ -108,10 +108,7 @@ int run(int argc, char** argv) {
     HostSession session(settings.host, dialogs, log, std::cerr);
     setEntryPointSession(&session);
 
-    ParseResult<std::string> pluginPath =
-        settings.pluginPath ? ParseResult<std::string>::success(*settings.pluginPath) : defaultPluginPath();
-    if (!pluginPath) return fail(exitPluginRefused, pluginPath.error);
-    ParseResult<PluginModule> module = loadPluginModule(*pluginPath.value);
+    ParseResult<PluginModule> module = loadChosenPluginModule(settings.pluginPath);
     if (!module) return fail(exitPluginRefused, module.error);
     PluginObject plugin(module.value->createPlugin());
     if (!plugin) return fail(exitPluginRefused, "the plugin's createPlugin gave no object");

@@ -1,4 +1,5 @@
-// Where morvane finds the module when --plugin is not given.
+// Which module morvane loads: the one named with --plugin, or the one an installation or a
+// build tree keeps where morvane finds it from its own folder.
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -18,8 +19,6 @@ bool isFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-}  // namespace
-
 ParseResult<std::string> defaultPluginPath() {
     const std::string folder = programFolder();
     // An installation keeps the module in its own folder, found from the program's wherever
@@ -37,6 +36,15 @@ ParseResult<std::string> defaultPluginPath() {
     std::string places;
     for (const std::string& candidate : candidates) places += (places.empty() ? "" : " or ") + candidate;
     return ParseResult<std::string>::failure("no plugin module at " + places + "; name one with --plugin");
+}
+
+}  // namespace
+
+ParseResult<PluginModule> loadChosenPluginModule(const std::optional<std::string>& given) {
+    if (given) return loadPluginModule(*given);
+    const ParseResult<std::string> path = defaultPluginPath();
+    if (!path) return ParseResult<PluginModule>::failure(path.error);
+    return loadPluginModule(*path.value);
 }
 
 }  // namespace morvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "formats/parseResult.h"
@@ -57,13 +58,13 @@ inline constexpr const char* pluginFileName = "quorvel.so";
 // The folder of the running program.
 std::string programFolder();
 
-// The module morvane loads when --plugin is not given: in an installation the one in the
-// module folder relative to the program's (lib/quorvel beside bin on Linux), otherwise the
-// one beside the program; a failure names the places looked at.
-ParseResult<std::string> defaultPluginPath();
-
 // Loads the module and finds its factory. The module stays loaded until the process ends,
 // so that nothing it handed out can outlive it.
 ParseResult<PluginModule> loadPluginModule(const std::string& path);
+
+// Loads the module given with --plugin, or without it the default one: in an installation
+// the one in the module folder relative to the program's (lib/quorvel beside bin on Linux),
+// otherwise the one beside the program; a failure names the places looked at.
+ParseResult<PluginModule> loadChosenPluginModule(const std::optional<std::string>& given);
 
 }  // namespace morvane

@@ -153,10 +153,14 @@ std::vector<const GroupRecord*> recordsOfGroups(const ListedRun& list, const std
 
 std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<GroupRecord>& records,
                                       bool skipFirstCondition, bool zTransform) {
+    return checkRun(list, recordsOfGroups(list, records), skipFirstCondition, zTransform);
+}
+
+std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<const GroupRecord*>& groupRecords,
+                                      bool skipFirstCondition, bool zTransform) {
     std::vector<ProtocolFailure> failures;
-    const std::vector<const GroupRecord*> found = recordsOfGroups(list, records);
     for (std::size_t index = 0; index < list.groups.size(); ++index) {
-        std::string problem = groupProblem(list.groups[index], found[index], skipFirstCondition, zTransform);
+        std::string problem = groupProblem(list.groups[index], groupRecords[index], skipFirstCondition, zTransform);
         if (!problem.empty()) failures.push_back({list.groups[index].protocol, std::move(problem), index});
     }
     return failures;

@@ -33,5 +33,8 @@ ParseResult<int> confoundPredictorCount(const std::string& path, EntryKind kind)
 // The failures of the run, one per protocol group that failed, in list order.
 std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<GroupRecord>& records,
                                       bool skipFirstCondition, bool zTransform);
+// The same with each group's record found already (recordsOfGroups).
+std::vector<ProtocolFailure> checkRun(const ListedRun& list, const std::vector<const GroupRecord*>& groupRecords,
+                                      bool skipFirstCondition, bool zTransform);
 
 }  // namespace morvane
