@@ -40,15 +40,10 @@ ChosenWorkOf addConfoundModelCommands(CLI::App& app) {
         }
         if (!batchOptions) return {};
 
-        ConfoundModelChoice choice;
-        choice.motionModel = state->motionModel;
-        if (std::string problem = motionModelProblem(choice.motionModel); !problem.empty()) return {{}, {}, problem};
-        if (spikes->count() > 0) {
-            ParseResult<double> threshold = parseSpikeThreshold(state->spikesFd);
-            if (!threshold) return {{}, {}, threshold.error};
-            choice.spikeThresholdText = state->spikesFd;
-            choice.spikeThresholdMm = *threshold.value;
-        }
+        const ParseResult<ConfoundModelChoice> chosen = confoundModelChoice(
+            state->motionModel, spikes->count() > 0 ? std::optional(state->spikesFd) : std::nullopt);
+        if (!chosen) return {{}, {}, chosen.error};
+        const ConfoundModelChoice choice = *chosen.value;
         if (!choice.asksForMore()) return {};
         // The run works in the list's folder; the log file stays where it was named.
         std::optional<std::string> logPath;

@@ -62,16 +62,10 @@ CLI::App* addConfoundsSubcommand(CLI::App& app, ConfoundsCommandOptions& options
 }
 
 int runConfoundsCommand(const ConfoundsCommandOptions& options, std::ostream& out, std::ostream& err) {
+    ParseResult<ConfoundModelChoice> choice = confoundModelChoice(options.motionModel, options.spikesFd);
+    if (!choice) return fail(err, commandUsage, choice.error);
     ConfoundModelRequest request;
-    request.choice.motionModel = options.motionModel;
-    if (const std::string problem = motionModelProblem(options.motionModel); !problem.empty())
-        return fail(err, commandUsage, problem);
-    if (options.spikesFd) {
-        ParseResult<double> threshold = parseSpikeThreshold(*options.spikesFd);
-        if (!threshold) return fail(err, commandUsage, threshold.error);
-        request.choice.spikeThresholdText = *options.spikesFd;
-        request.choice.spikeThresholdMm = *threshold.value;
-    }
+    request.choice = *choice.value;
     if (options.extra.has_value() != !options.columns.empty())
         return fail(err, commandUsage, "--extra and --columns go together: the table and the names of its columns");
     // The output replaces no input: the design matrix least of all.

@@ -49,4 +49,18 @@ ParseResult<double> parseSpikeThreshold(const std::string& text) {
     return ParseResult<double>::success(value);
 }
 
+ParseResult<ConfoundModelChoice> confoundModelChoice(int motionModel, const std::optional<std::string>& spikesFd) {
+    using Result = ParseResult<ConfoundModelChoice>;
+    if (std::string problem = motionModelProblem(motionModel); !problem.empty()) return Result::failure(problem);
+    ConfoundModelChoice choice;
+    choice.motionModel = motionModel;
+    if (spikesFd) {
+        ParseResult<double> threshold = parseSpikeThreshold(*spikesFd);
+        if (!threshold) return Result::failure(threshold.error);
+        choice.spikeThresholdText = *spikesFd;
+        choice.spikeThresholdMm = *threshold.value;
+    }
+    return Result::success(std::move(choice));
+}
+
 }  // namespace morvane

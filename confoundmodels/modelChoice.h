@@ -27,4 +27,8 @@ std::string motionModelProblem(int model);
 // for a file name; anything else is refused with a message for a usage error.
 ParseResult<double> parseSpikeThreshold(const std::string& text);
 
+// The choice from the command line's --motion-model and --spikes-fd (none when not given),
+// both checked as above; else the usage error of the first that is wrong.
+ParseResult<ConfoundModelChoice> confoundModelChoice(int motionModel, const std::optional<std::string>& spikesFd);
+
 }  // namespace morvane

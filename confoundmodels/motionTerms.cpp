@@ -56,10 +56,7 @@ const char* motionTermSuffix(MotionTerm term) {
 
 ParseResult<std::vector<ModelColumn>> motionTerms(const SdmContent& motion, int model, bool withParameters) {
     using Result = ParseResult<std::vector<ModelColumn>>;
-    if (motion.predictorCount() < motionParameterCount)
-        return Result::failure(formatText("a motion file has six columns (three translations, three rotations), "
-                                          "this one %d",
-                                          motion.predictorCount()));
+    if (std::string problem = motionColumnsProblem(motion); !problem.empty()) return Result::failure(std::move(problem));
     const std::size_t points = static_cast<std::size_t>(std::max(motion.dataPoints, 0));
     for (std::size_t t = 0; t < points; ++t)
         for (int c = 0; c < motionParameterCount; ++c)

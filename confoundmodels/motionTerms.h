@@ -8,10 +8,9 @@
 #include "confoundmodels/modelColumn.h"
 #include "formats/parseResult.h"
 #include "formats/sdmFile.h"
+#include "motion/framewiseDisplacement.h"
 
 namespace morvane {
-
-inline constexpr int motionParameterCount = 6;
 
 // The models a user may ask for: 6 (the parameters), 12 (with their derivatives) and 24
 // (also the squares of both).

@@ -275,7 +275,7 @@ std::string writeExtendedDesignMatrix(const std::string& designMatrixName, const
     std::string outputName = designMatrixName;
     try {
         // Without any kind the output would carry the design matrix's own name and empty it.
-        if (confounds.motion == nullptr && confounds.heartRate == nullptr && confounds.respiration == nullptr) {
+        if (confounds.empty()) {
             logText(errorLine(variant));
             return outputName;
         }
@@ -333,7 +333,7 @@ MergeOutcome mergeDesignMatrixWithConfounds(std::istream& designMatrix, std::ost
                                             const ConfoundSet& confounds,
                                             ConfoundWriterVariant variant,
                                             const std::string& designMatrixName) {
-    if (confounds.motion == nullptr && confounds.heartRate == nullptr && confounds.respiration == nullptr) {
+    if (confounds.empty()) {
         logText(errorLine(variant));
         return MergeOutcome::NoConfounds;
     }

@@ -31,6 +31,8 @@ struct ConfoundSet {
     const ConfoundRecord* motion = nullptr;
     const ConfoundRecord* heartRate = nullptr;
     const ConfoundRecord* respiration = nullptr;
+
+    bool empty() const { return motion == nullptr && heartRate == nullptr && respiration == nullptr; }
 };
 
 // The output name for the present kinds; no text for a design-matrix name that cannot take

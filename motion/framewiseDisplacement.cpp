@@ -14,11 +14,15 @@ ParseResult<SdmContent> readMotionFile(const std::string& path) {
     return path.find(".rtc") != std::string::npos ? parseRtc(*text.value) : parseSdm(*text.value);
 }
 
+std::string motionColumnsProblem(const SdmContent& motion) {
+    if (motion.predictorCount() >= motionParameterCount) return {};
+    return formatText("a motion file has six columns (three translations, three rotations), this one %d",
+                      motion.predictorCount());
+}
+
 ParseResult<std::vector<double>> framewiseDisplacement(const SdmContent& motion, int points) {
-    if (motion.predictorCount() < 6)
-        return ParseResult<std::vector<double>>::failure(
-            formatText("a motion file has six columns (three translations, three rotations), this one %d",
-                       motion.predictorCount()));
+    if (std::string problem = motionColumnsProblem(motion); !problem.empty())
+        return ParseResult<std::vector<double>>::failure(std::move(problem));
     const int volumes = std::max(0, std::min(points, motion.dataPoints));
     constexpr double radiansPerDegree = std::numbers::pi / 180.0;
     std::vector<double> fd(static_cast<std::size_t>(volumes), 0.0);

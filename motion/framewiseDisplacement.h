@@ -5,10 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "formats/motionColumns.h"
 #include "formats/parseResult.h"
 #include "formats/sdmFile.h"
 
 namespace morvane {
+
+// The columns a motion file is read for: the six the host's motion correction writes.
+inline constexpr int motionParameterCount = static_cast<int>(hostMotionColumns.size());
+
+// "" when the motion file holds those six columns (more are ignored), else the reason.
+std::string motionColumnsProblem(const SdmContent& motion);
 
 // Rotations become arc lengths on a sphere of this radius, which stands for the head.
 inline constexpr double headRadiusMm = 50.0;

@@ -33,6 +33,37 @@ TEST(ModelChoice, ModelsOtherThanSixTwelveAndTwentyFourAreUsageErrors) {
     EXPECT_NE(motionModelProblem(-1), "");
 }
 
+// Both options checked, the model first; the threshold kept as given for the file name.
+TEST(ModelChoice, TheCommandLinesOptionsMakeOneChoiceOrTheFirstUsageError) {
+    struct Case {
+        int model;
+        std::optional<std::string> spikesFd;
+        const char* errorPart;  // "" when the choice is made
+    };
+    const Case cases[] = {
+        {24, "0.50", ""},
+        {12, std::nullopt, ""},
+        {6, std::nullopt, ""},
+        {18, "0.5", "--motion-model"},
+        {18, "half", "--motion-model"},
+        {24, "half", "--spikes-fd"},
+        {6, "", "--spikes-fd"},
+    };
+    for (const Case& c : cases) {
+        const ParseResult<ConfoundModelChoice> choice = confoundModelChoice(c.model, c.spikesFd);
+        const std::string what = std::to_string(c.model) + " " + c.spikesFd.value_or("(none)");
+        if (*c.errorPart != '\0') {
+            EXPECT_FALSE(choice) << what;
+            EXPECT_EQ(choice.error.rfind(c.errorPart, 0), 0u) << what << ": " << choice.error;
+            continue;
+        }
+        ASSERT_TRUE(choice) << what << ": " << choice.error;
+        EXPECT_EQ(choice.value->motionModel, c.model);
+        EXPECT_EQ(choice.value->spikeThresholdText, c.spikesFd);
+        EXPECT_EQ(choice.value->spikeThresholdMm, c.spikesFd ? std::stod(*c.spikesFd) : 0.0);
+    }
+}
+
 TEST(ModelFileName, StemThenModelThenThresholdAsGiven) {
     struct Case {
         const char* extended;
