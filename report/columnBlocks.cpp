@@ -26,24 +26,6 @@ const char* kindColour(ColumnKind kind) {
     return "#7a7a7a";
 }
 
-const char* kindWord(ColumnKind kind) {
-    switch (kind) {
-        case ColumnKind::Task: return "task";
-        case ColumnKind::Confound: return "confound";
-        case ColumnKind::Constant: return "constant";
-    }
-    return "";
-}
-
-const char* kindClass(ColumnKind kind) {
-    switch (kind) {
-        case ColumnKind::Task: return "kind-task";
-        case ColumnKind::Confound: return "kind-confound";
-        case ColumnKind::Constant: return "kind-constant";
-    }
-    return "";
-}
-
 std::string blockBand(const std::vector<ColumnBlock>& blocks, double x0, double width, double y, double height) {
     std::string svg;
     for (const ColumnBlock& block : blocks) {

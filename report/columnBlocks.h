@@ -19,8 +19,6 @@ struct ColumnBlock {
 std::vector<ColumnBlock> columnBlocks(const std::vector<PredictorFigures>& predictors, int columns);
 
 const char* kindColour(ColumnKind kind);  // "#rrggbb"
-const char* kindWord(ColumnKind kind);    // "task", "confound", "constant"
-const char* kindClass(ColumnKind kind);   // the page's CSS class of the kind
 
 // The SVG markup of the marks above a row of columns: a band in each block's colour from x0,
 // `width` per column, at height y; each block's word in the band's <title>.

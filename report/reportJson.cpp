@@ -16,26 +16,8 @@ Json number(std::optional<double> value) {
 
 Json text(const std::string& value) { return value.empty() ? Json(nullptr) : Json(value); }
 
-const char* kindName(ColumnKind kind) {
-    switch (kind) {
-        case ColumnKind::Task: return "task";
-        case ColumnKind::Constant: return "constant";
-        case ColumnKind::Confound: break;
-    }
-    return "confound";
-}
-
-const char* statusName(RunStatus status) {
-    switch (status) {
-        case RunStatus::Failed: return "failed";
-        case RunStatus::Missing: return "missing";
-        case RunStatus::Ok: break;
-    }
-    return "ok";
-}
-
 Json predictorJson(const PredictorFigures& predictor) {
-    Json out = {{"name", predictor.name}, {"kind", kindName(predictor.kind)}};
+    Json out = {{"name", predictor.name}, {"kind", kindWord(predictor.kind)}};
     if (predictor.kind != ColumnKind::Task) return out;
     out["vif"] = number(predictor.vif);
     out["maxConfoundCorrelation"] = number(predictor.maxConfoundCorrelation);
@@ -69,7 +51,7 @@ Json runJson(const RunReport& run) {
     const bool read = !run.designMatrix.empty();
     return {{"protocol", run.protocol},
             {"timeCourse", text(run.timeCourse)},
-            {"status", statusName(run.status)},
+            {"status", statusWord(run.status)},
             {"reason", text(run.reason)},
             {"designMatrix", text(run.designMatrix)},
             {"rows", read ? Json(run.rows) : Json(nullptr)},

@@ -13,6 +13,25 @@ namespace morvane {
 enum class ColumnKind { Task, Confound, Constant };
 enum class RunStatus { Ok, Failed, Missing };
 
+// Their words, as the JSON file, the page and its CSS classes write them.
+constexpr const char* kindWord(ColumnKind kind) {
+    switch (kind) {
+        case ColumnKind::Task: return "task";
+        case ColumnKind::Confound: return "confound";
+        case ColumnKind::Constant: break;
+    }
+    return "constant";
+}
+
+constexpr const char* statusWord(RunStatus status) {
+    switch (status) {
+        case RunStatus::Ok: return "ok";
+        case RunStatus::Failed: return "failed";
+        case RunStatus::Missing: break;
+    }
+    return "missing";
+}
+
 struct PredictorFigures {
     std::string name;  // without its quotes
     ColumnKind kind = ColumnKind::Task;

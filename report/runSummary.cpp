@@ -10,15 +10,6 @@
 
 namespace morvane {
 
-const char* statusWord(RunStatus status) {
-    switch (status) {
-        case RunStatus::Ok: return "ok";
-        case RunStatus::Failed: return "failed";
-        case RunStatus::Missing: return "missing";
-    }
-    return "";
-}
-
 VifFigure vifFigure(const RunReport& run, std::size_t predictor) {
     const PredictorFigures& figures = run.predictors[predictor];
     if (figures.vif) return {figureText(*figures.vif, 3), *figures.vif};

@@ -9,8 +9,6 @@
 
 namespace morvane {
 
-const char* statusWord(RunStatus status);
-
 // A task predictor's VIF for the page: the number, "∞" where the others reproduce it, "no
 // variance" for a column of one value; its value for sorting (infinite as +inf, else empty).
 struct VifFigure {

@@ -25,6 +25,17 @@ std::string writeText(const std::string& path, const std::string& text) {
     return problem.empty() ? std::string() : "cannot write " + path + ": " + problem;
 }
 
+// A problem found while reporting: the reason of a group the run check passed, else a note
+// beside the reason it failed for.
+void addProblem(RunReport& run, std::string why) {
+    if (run.status == RunStatus::Ok) {
+        run.status = RunStatus::Failed;
+        run.reason = std::move(why);
+    } else {
+        run.notes.push_back(std::move(why));
+    }
+}
+
 }  // namespace
 
 RunReport reportGroup(const GroupSources& sources, const ReportSettings& settings, RunPictures& pictures) {
@@ -44,13 +55,7 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
             matrix = std::move(read.value);
         } else {
             // A group the run check passed, whose design matrix is unusable all the same.
-            const std::string why = "the design matrix " + sources.designMatrix + " cannot be read: " + read.error;
-            if (run.status == RunStatus::Ok) {
-                run.status = RunStatus::Failed;
-                run.reason = why;
-            } else {
-                run.notes.push_back(why);
-            }
+            addProblem(run, "the design matrix " + sources.designMatrix + " cannot be read: " + read.error);
             // The task predictors can still be shown from the design matrix without confounds.
             if (!sources.plainDesignMatrixFile.empty()) {
                 read = readSdmFile(sources.plainDesignMatrixFile);
@@ -80,13 +85,7 @@ RunReport reportGroup(const GroupSources& sources, const ReportSettings& setting
                 predictor.kind = kinds[c];
                 run.predictors.push_back(std::move(predictor));
             }
-            const std::string why = matrixName + ": " + figures.error;
-            if (run.status == RunStatus::Ok) {
-                run.status = RunStatus::Failed;
-                run.reason = why;
-            } else {
-                run.notes.push_back(why);
-            }
+            addProblem(run, matrixName + ": " + figures.error);
         }
     }
     if (!sources.motionFile.empty()) {
