@@ -16,6 +16,9 @@ namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
+using hardening::runMorvane;
+using hardening::with;
+using testing::folderContent;
 using testing::readFile;
 using testing::ScratchFolder;
 using testing::writeFile;
@@ -25,25 +28,6 @@ const std::vector<std::string> answers = {"--list", "file-list.txt", "--hrf", "t
 
 // Flags a few volumes of each example run (FD there is about 0.01 to 0.03 mm).
 const std::string threshold = "0.025";
-
-hardening::ProcessResult morvane(const std::string& folder, std::vector<std::string> arguments) {
-    hardening::ProcessOptions options;
-    options.command = {MORVANE_PROGRAM};
-    options.command.insert(options.command.end(), arguments.begin(), arguments.end());
-    options.folder = folder;
-    return hardening::runProcess(options);
-}
-
-std::vector<std::string> with(std::vector<std::string> arguments, const std::vector<std::string>& more) {
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    return arguments;
-}
-
-std::map<std::string, std::string> filesIn(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename()] = readFile(entry.path());
-    return files;
-}
 
 SdmContent readBack(const std::string& path) {
     const auto content = readSdmFile(path);
@@ -139,22 +123,22 @@ void checkModelFile(const std::string& folder, const std::string& extended, cons
 class ConfoundModelsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(EXAMPLE_STUDY, plain.path(), fs::copy_options::recursive);
-        fs::copy(EXAMPLE_STUDY, modelled.path(), fs::copy_options::recursive);
+        hardening::copyExampleStudy(plain.path());
+        hardening::copyExampleStudy(modelled.path());
     }
     ScratchFolder plain, modelled;
 };
 
 TEST_F(ConfoundModelsEndToEnd, TwentyFourParametersWithSpikesBesideThePluginsUnchangedFiles) {
-    const auto without = morvane(plain.path(), with(answers, {"--z-transform", "yes", "--log", "morvane.log"}));
+    const auto without = runMorvane(plain.path(), with(answers, {"--z-transform", "yes", "--log", "morvane.log"}));
     ASSERT_EQ(without.exitStatus, 0) << hardening::describe(without);
-    const auto run = morvane(modelled.path(), with(answers, {"--z-transform", "yes", "--log", "morvane.log",
-                                                             "--motion-model", "24", "--spikes-fd", threshold}));
+    const auto run = runMorvane(modelled.path(), with(answers, {"--z-transform", "yes", "--log", "morvane.log",
+                                                                "--motion-model", "24", "--spikes-fd", threshold}));
     ASSERT_EQ(run.exitStatus, 0) << hardening::describe(run);
     EXPECT_NE(run.err.find("all 3 protocol(s) converted"), std::string::npos) << run.err;
 
-    const std::map<std::string, std::string> before = filesIn(plain.path());
-    std::map<std::string, std::string> after = filesIn(modelled.path());
+    const std::map<std::string, std::string> before = folderContent(plain.path());
+    std::map<std::string, std::string> after = folderContent(modelled.path());
     const std::string model1 = "run1_run1_3DMC_z_HR_z_RVT_z_24P_FD" + threshold + ".sdm";
     const std::string model2 = "run2_run2_3DMC_z_RVT_z_24P_FD" + threshold + ".sdm";
     for (const auto& [name, content] : before) {
@@ -189,7 +173,7 @@ TEST_F(ConfoundModelsEndToEnd, TwentyFourParametersWithSpikesBesideThePluginsUnc
 }
 
 TEST_F(ConfoundModelsEndToEnd, TwelveParametersAsReadWithoutZTransform) {
-    const auto run = morvane(modelled.path(), with(answers, {"--z-transform", "no", "--motion-model", "12"}));
+    const auto run = runMorvane(modelled.path(), with(answers, {"--z-transform", "no", "--motion-model", "12"}));
     ASSERT_EQ(run.exitStatus, 0) << hardening::describe(run);
     const SdmContent base = readBack(modelled.file("run2_run2_3DMC_RVT.sdm"));
     const SdmContent written = readBack(modelled.file("run2_run2_3DMC_RVT_12P.sdm"));
@@ -208,15 +192,15 @@ TEST_F(ConfoundModelsEndToEnd, TwelveParametersAsReadWithoutZTransform) {
 }
 
 TEST_F(ConfoundModelsEndToEnd, ModelSixAddsNothing) {
-    const auto run = morvane(modelled.path(), with(answers, {"--z-transform", "yes", "--motion-model", "6"}));
+    const auto run = runMorvane(modelled.path(), with(answers, {"--z-transform", "yes", "--motion-model", "6"}));
     ASSERT_EQ(run.exitStatus, 0) << hardening::describe(run);
-    const auto without = morvane(plain.path(), with(answers, {"--z-transform", "yes"}));
-    EXPECT_EQ(filesIn(modelled.path()).size(), filesIn(plain.path()).size());
+    const auto without = runMorvane(plain.path(), with(answers, {"--z-transform", "yes"}));
+    EXPECT_EQ(folderContent(modelled.path()).size(), folderContent(plain.path()).size());
     EXPECT_EQ(run.out, without.out);
 }
 
 TEST_F(ConfoundModelsEndToEnd, SingleDesignMatrixWithExtraColumnsFromATable) {
-    ASSERT_EQ(morvane(modelled.path(), with(answers, {"--z-transform", "no"})).exitStatus, 0);
+    ASSERT_EQ(runMorvane(modelled.path(), with(answers, {"--z-transform", "no"})).exitStatus, 0);
     // A confounds table as a preprocessing pipeline writes one: 150 rows, n/a in the first
     // row of a derivative, more columns than asked for.
     std::string table = "csf\tcsf_derivative1\tglobal_signal\ta_comp_cor_00\ta_comp_cor_01\n";
@@ -225,19 +209,17 @@ TEST_F(ConfoundModelsEndToEnd, SingleDesignMatrixWithExtraColumnsFromATable) {
                  "\t7\t" + std::to_string(0.01 * t) + "\t" + std::to_string(std::cos(0.3 * t)) + "\n";
     writeFile(modelled.file("confounds.tsv"), table);
 
-    const auto run = morvane(modelled.path(), {"confounds", "--design-matrix", "run1_run1.sdm", "--motion",
-                                               "run1_3DMC.sdm", "--motion-model", "24", "--spikes-fd", threshold,
-                                               "--z-transform", "--extra", "confounds.tsv", "--columns",
-                                               "csf_derivative1,a_comp_cor_*", "--output", "out/run1_model.sdm"});
+    const std::vector<std::string> single = {"confounds", "--design-matrix", "run1_run1.sdm", "--motion",
+                                             "run1_3DMC.sdm", "--motion-model", "24", "--spikes-fd", threshold,
+                                             "--z-transform", "--extra", "confounds.tsv", "--columns",
+                                             "csf_derivative1,a_comp_cor_*", "--output", "out/run1_model.sdm"};
+    const auto run = runMorvane(modelled.path(), single);
     // The output's folder does not exist: nothing is made but the file asked for.
     EXPECT_EQ(run.exitStatus, 1) << hardening::describe(run);
     EXPECT_NE(run.err.find("cannot save the design matrix out/run1_model.sdm"), std::string::npos) << run.err;
 
     fs::create_directory(modelled.file("out"));
-    const auto again = morvane(modelled.path(), {"confounds", "--design-matrix", "run1_run1.sdm", "--motion",
-                                                 "run1_3DMC.sdm", "--motion-model", "24", "--spikes-fd", threshold,
-                                                 "--z-transform", "--extra", "confounds.tsv", "--columns",
-                                                 "csf_derivative1,a_comp_cor_*", "--output", "out/run1_model.sdm"});
+    const auto again = runMorvane(modelled.path(), single);
     ASSERT_EQ(again.exitStatus, 0) << hardening::describe(again);
     const SdmContent matrix = readBack(modelled.file("run1_run1.sdm"));
     const SdmContent motion = readBack(modelled.file("run1_3DMC.sdm"));
@@ -265,9 +247,9 @@ TEST_F(ConfoundModelsEndToEnd, SingleDesignMatrixWithExtraColumnsFromATable) {
         << again.out;
 
     // The plugin's design matrix with confounds holds the parameters already: only the terms.
-    const auto extended = morvane(modelled.path(), {"confounds", "--design-matrix", "run1_run1_3DMC_HR_RVT.sdm",
-                                                    "--motion", "run1_3DMC.sdm", "--motion-model", "24", "--output",
-                                                    "extended_24P.sdm"});
+    const auto extended = runMorvane(modelled.path(), {"confounds", "--design-matrix", "run1_run1_3DMC_HR_RVT.sdm",
+                                                       "--motion", "run1_3DMC.sdm", "--motion-model", "24", "--output",
+                                                       "extended_24P.sdm"});
     ASSERT_EQ(extended.exitStatus, 0) << hardening::describe(extended);
     EXPECT_NE(extended.err.find("holds the six motion parameters already; they are not added again"), std::string::npos);
     checkModelFile(modelled.path(), "run1_run1_3DMC_HR_RVT.sdm", "extended_24P.sdm", "run1_3DMC.sdm", false, {});

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,5 +50,29 @@ std::string describe(const ProcessResult& result);
 // Reports of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer in a run's
 // standard error: the first line of one, or "".
 std::string sanitizerReport(const std::string& err);
+
+// The arguments with more after them: a run's usual answers and the options of one test.
+inline std::vector<std::string> with(std::vector<std::string> arguments, const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+#if defined(MORVANE_PROGRAM) && defined(EXAMPLE_STUDY)
+// For the test programs of morvane_program_tests(), which know where this build's morvane and
+// the example study are: morvane (or a copy of it at `program`) run in `folder`, and a scratch
+// copy of the study made at `folder` (made if it does not exist).
+inline ProcessResult runMorvane(const std::string& folder, const std::vector<std::string>& arguments,
+                                const std::string& program = MORVANE_PROGRAM) {
+    ProcessOptions options;
+    options.command = {program};
+    options.command.insert(options.command.end(), arguments.begin(), arguments.end());
+    options.folder = folder;
+    return runProcess(options);
+}
+
+inline void copyExampleStudy(const std::string& folder) {
+    std::filesystem::copy(EXAMPLE_STUDY, folder, std::filesystem::copy_options::recursive);
+}
+#endif
 
 }  // namespace hardening

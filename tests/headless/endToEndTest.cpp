@@ -1,75 +1,31 @@
 // morvane with the real plugin module on the example study and on broken copies of it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
 #include <map>
 
 #include "formats/sdmFile.h"
 #include "formats/vtcFile.h"
+#include "tests/hardening/morvaneProcess.h"
 #include "tests/headless/testFiles.h"
-
-extern char** environ;
 
 namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
+using hardening::ProcessResult;
+using hardening::runMorvane;
+using testing::folderContent;
 using testing::readFile;
 using testing::ScratchFolder;
 using testing::writeFile;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out, err;
-};
-
-pid_t start(const std::string& folder, const std::vector<std::string>& arguments,
-            const std::string& program = MORVANE_PROGRAM) {
-    std::vector<std::string> all = {program};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, ".morvane-test-out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, ".morvane-test-err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const int failure = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return failure == 0 ? pid : -1;
-}
-
-ProgramRun finish(pid_t pid, const std::string& folder) {
-    ProgramRun run;
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    run.out = readFile(folder + "/.morvane-test-out");
-    run.err = readFile(folder + "/.morvane-test-err");
-    fs::remove(folder + "/.morvane-test-out");
-    fs::remove(folder + "/.morvane-test-err");
-    return run;
-}
-
-ProgramRun morvane(const std::string& folder, const std::vector<std::string>& arguments) {
-    return finish(start(folder, arguments), folder);
-}
-
 const std::vector<std::string> standardAnswers = {"--list", "file-list.txt", "--hrf", "two-gamma", "--value", "1",
                                                   "--skip-first", "yes", "--z-transform", "yes", "--vmr",
                                                   "anatomy.vmr"};
-
-std::map<std::string, std::string> folderContent(const std::string& folder) {
-    std::map<std::string, std::string> content;
-    for (const auto& entry : fs::directory_iterator(folder)) content[entry.path().filename()] = readFile(entry.path());
-    return content;
-}
 
 std::string vtcData(const std::string& bytes) {
     std::istringstream in(bytes);
@@ -81,7 +37,7 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         committed = folderContent(EXAMPLE_STUDY);
-        fs::copy(EXAMPLE_STUDY, study.path(), fs::copy_options::recursive);
+        hardening::copyExampleStudy(study.path());
     }
     void TearDown() override { EXPECT_EQ(folderContent(EXAMPLE_STUDY), committed) << "the committed study changed"; }
 
@@ -109,8 +65,8 @@ TEST_F(EndToEnd, TheExampleStudyConvertsCompletely) {
 
     std::vector<std::string> arguments = standardAnswers;
     arguments.insert(arguments.end(), {"--log", "morvane.log"});
-    const ProgramRun run = morvane(study.path(), arguments);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ProcessResult run = runMorvane(study.path(), arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out.rfind("\nquorvel (v0.8.4)> Started...\n", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("HRF function: 2-gamma\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nFinished.\n\n"), std::string::npos);
@@ -146,9 +102,10 @@ TEST_F(EndToEnd, TheExampleStudyConvertsCompletely) {
 }
 
 TEST_F(EndToEnd, OtherAnswersGiveOtherNamesAndPredictors) {
-    const ProgramRun run = morvane(study.path(), {"--list", "file-list.txt", "--hrf", "boynton", "--value", "-2.5",
-                                           "--skip-first", "no", "--z-transform", "no", "--sample", "middle"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ProcessResult run = runMorvane(study.path(), {"--list", "file-list.txt", "--hrf", "boynton", "--value",
+                                                        "-2.5", "--skip-first", "no", "--z-transform", "no",
+                                                        "--sample", "middle"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_NE(run.out.find("HRF function: Boynton"), std::string::npos);
     const SdmContent run1 = sdm("run1_run1_3DMC_HR_RVT.sdm");
     EXPECT_EQ(run1.predictorCount(), 3 + 6 + 2 + 2 + 1);
@@ -209,11 +166,11 @@ TEST_F(EndToEnd, BrokenCopiesFailTheirProtocolAndNoOther) {
     };
     for (const Case& c : cases) {
         ScratchFolder copy;
-        fs::copy(EXAMPLE_STUDY, copy.path(), fs::copy_options::recursive);
+        hardening::copyExampleStudy(copy.path());
         c.breakStudy(copy);
         const std::string before = *c.untouchedVtc ? readFile(copy.file(c.untouchedVtc)) : "";
-        const ProgramRun run = morvane(copy.path(), standardAnswers);
-        EXPECT_EQ(run.status, 1) << c.what << "\n" << run.err;
+        const ProcessResult run = runMorvane(copy.path(), standardAnswers);
+        EXPECT_EQ(run.exitStatus, 1) << c.what << "\n" << run.err;
         const auto summary = run.err.find("1 of 3 protocol(s) failed:");
         ASSERT_NE(summary, std::string::npos) << c.what << "\n" << run.err;
         EXPECT_NE(run.err.find(std::string("  ") + c.failedProtocol + ": ", summary), std::string::npos)
@@ -243,55 +200,55 @@ TEST_F(EndToEnd, UsageErrorsStopBeforeTheRun) {
         {{"--paths-relative-to", "home"}, "home"},
     };
     for (const Case& c : cases) {
-        const ProgramRun run = morvane(study.path(), c.arguments);
-        EXPECT_EQ(run.status, 2) << c.errorPart << "\n" << run.err;
+        const ProcessResult run = runMorvane(study.path(), c.arguments);
+        EXPECT_EQ(run.exitStatus, 2) << c.errorPart << "\n" << run.err;
         EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
         EXPECT_EQ(run.out.find("Started"), std::string::npos);
     }
-    const ProgramRun help = morvane(study.path(), {"--help"});
-    EXPECT_EQ(help.status, 0);
+    const ProcessResult help = runMorvane(study.path(), {"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("--hrf-normalise"), std::string::npos);
-    EXPECT_EQ(morvane(study.path(), {"--version"}).status, 0);
+    EXPECT_EQ(runMorvane(study.path(), {"--version"}).exitStatus, 0);
 }
 
 TEST_F(EndToEnd, ThePluginRefusingToRunExitsWithThree) {
     std::vector<std::string> noVmr = standardAnswers;
     noVmr.resize(noVmr.size() - 2);
     noVmr.push_back("--no-vmr");
-    const ProgramRun refused = morvane(study.path(), noVmr);
-    EXPECT_EQ(refused.status, 3) << refused.err;
+    const ProcessResult refused = runMorvane(study.path(), noVmr);
+    EXPECT_EQ(refused.exitStatus, 3) << refused.err;
     EXPECT_NE(refused.out.find("No VMR present, action cancelled."), std::string::npos);
     EXPECT_NE(refused.err.find("This plugin requires that a VMR document is available and selected in Morvane."),
               std::string::npos);
 
     std::vector<std::string> old = standardAnswers;
     old.insert(old.end(), {"--host-version", "2.9.4"});
-    const ProgramRun tooOld = morvane(study.path(), old);
-    EXPECT_EQ(tooOld.status, 3);
+    const ProcessResult tooOld = runMorvane(study.path(), old);
+    EXPECT_EQ(tooOld.exitStatus, 3);
     EXPECT_NE(tooOld.err.find("Can not execute this plugin - Morvane version 20 or higher required."),
               std::string::npos);
     std::vector<std::string> noModule = standardAnswers;
     noModule.insert(noModule.end(), {"--plugin", "no-such-module.so"});
-    EXPECT_EQ(morvane(study.path(), noModule).status, 3);
+    EXPECT_EQ(runMorvane(study.path(), noModule).exitStatus, 3);
     EXPECT_FALSE(fs::exists(at("run1_run1.sdm")));
 
     std::vector<std::string> oldest = standardAnswers;
     oldest.insert(oldest.end(), {"--host-version", "2.9.5"});
-    EXPECT_EQ(morvane(study.path(), oldest).status, 0);
+    EXPECT_EQ(runMorvane(study.path(), oldest).exitStatus, 0);
 
 }
 
 TEST_F(EndToEnd, ListsThatCannotBeReadOrNameNoProtocolFail) {
     std::vector<std::string> missing = standardAnswers;
     missing[1] = "no-such-list.txt";
-    const ProgramRun missingRun = morvane(study.path(), missing);
-    EXPECT_EQ(missingRun.status, 1);
+    const ProcessResult missingRun = runMorvane(study.path(), missing);
+    EXPECT_EQ(missingRun.exitStatus, 1);
     EXPECT_NE(missingRun.err.find("no-such-list.txt"), std::string::npos);
     writeFile(at("empty-list.txt"), "2\nrun1.vtc\nnotes.txt\n");
     std::vector<std::string> empty = standardAnswers;
     empty[1] = "empty-list.txt";
-    const ProgramRun emptyRun = morvane(study.path(), empty);
-    EXPECT_EQ(emptyRun.status, 1);
+    const ProcessResult emptyRun = runMorvane(study.path(), empty);
+    EXPECT_EQ(emptyRun.exitStatus, 1);
     EXPECT_NE(emptyRun.err.find("names no protocol"), std::string::npos);
 }
 
@@ -305,17 +262,17 @@ TEST_F(EndToEnd, AListFromAnotherFolderFindsItsEntriesBesideIt) {
     arguments.back() = vmrFromElsewhere;
     arguments.insert(arguments.end(), {"--log", "morvane.log"});
 
-    const ProgramRun run = morvane(elsewhere.path(), arguments);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ProcessResult run = runMorvane(elsewhere.path(), arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_NE(run.err.find("all 3 protocol(s) converted"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(elsewhere.file("morvane.log")), run.out);
     EXPECT_FALSE(fs::exists(at("morvane.log")));
 
     // The same run from inside the study gives the same files.
     ScratchFolder inside;
-    fs::copy(EXAMPLE_STUDY, inside.path(), fs::copy_options::recursive);
-    const ProgramRun reference = morvane(inside.path(), standardAnswers);
-    ASSERT_EQ(reference.status, 0) << reference.err;
+    hardening::copyExampleStudy(inside.path());
+    const ProcessResult reference = runMorvane(inside.path(), standardAnswers);
+    ASSERT_EQ(reference.exitStatus, 0) << reference.err;
     EXPECT_EQ(run.out, reference.out);
     for (const char* name : {"run1_run1.sdm", "run1_run1_3DMC_z_HR_z_RVT_z.sdm", "run2_run2_3DMC_z_RVT_z.sdm",
                              "run3_run3.sdm", "run1.vtc", "run3.vtc"})
@@ -331,8 +288,8 @@ TEST_F(EndToEnd, EntriesRelativeToTheCurrentFolderOnRequestAndAbsoluteEntriesEit
     cwdEntries.insert(cwdEntries.end(), {"--paths-relative-to", "cwd"});
 
     // Taken from the current folder, the entries are not found there.
-    const ProgramRun notFound = morvane(elsewhere.path(), cwdEntries);
-    EXPECT_EQ(notFound.status, 1) << notFound.err;
+    const ProcessResult notFound = runMorvane(elsewhere.path(), cwdEntries);
+    EXPECT_EQ(notFound.exitStatus, 1) << notFound.err;
     EXPECT_NE(notFound.err.find("cannot link run1.vtc"), std::string::npos) << notFound.err;
     EXPECT_NE(notFound.err.find("3 of 3 protocol(s) failed"), std::string::npos) << notFound.err;
     EXPECT_FALSE(fs::exists(at("run1_run1.sdm")));
@@ -350,11 +307,11 @@ TEST_F(EndToEnd, EntriesRelativeToTheCurrentFolderOnRequestAndAbsoluteEntriesEit
         prefixed += (first ? line : fromCwd + "/" + line) + "\n";
     writeFile(at("list-from-cwd.txt"), prefixed);
     cwdEntries[1] = at("list-from-cwd.txt");
-    const ProgramRun found = morvane(deeper, cwdEntries);
-    EXPECT_EQ(found.status, 0) << found.err;
+    const ProcessResult found = runMorvane(deeper, cwdEntries);
+    EXPECT_EQ(found.exitStatus, 0) << found.err;
     std::vector<std::string> besideList = cwdEntries;
     besideList.resize(besideList.size() - 2);
-    EXPECT_EQ(morvane(deeper, besideList).status, 1);
+    EXPECT_EQ(runMorvane(deeper, besideList).exitStatus, 1);
 
     // Absolute entries are found in both ways.
     std::string absolute;
@@ -366,16 +323,16 @@ TEST_F(EndToEnd, EntriesRelativeToTheCurrentFolderOnRequestAndAbsoluteEntriesEit
         std::vector<std::string> arguments = fromElsewhere;
         arguments[1] = at("absolute-list.txt");
         arguments.insert(arguments.end(), {"--paths-relative-to", relativeTo});
-        const ProgramRun run = morvane(elsewhere.path(), arguments);
-        EXPECT_EQ(run.status, 0) << relativeTo << "\n" << run.err;
+        const ProcessResult run = runMorvane(elsewhere.path(), arguments);
+        EXPECT_EQ(run.exitStatus, 0) << relativeTo << "\n" << run.err;
     }
 }
 
 // morvane --version names morvane's version and the plugin's, from the module it finds: in an
 // installation's lib/quorvel beside bin, else beside the program, else none (exit status 3).
 TEST_F(EndToEnd, TheVersionNamesThePluginFoundFromTheProgramsFolder) {
-    const ProgramRun here = morvane(study.path(), {"--version"});
-    ASSERT_EQ(here.status, 0) << here.err;
+    const ProcessResult here = runMorvane(study.path(), {"--version"});
+    ASSERT_EQ(here.exitStatus, 0) << here.err;
     const auto firstLineEnd = here.out.find('\n');
     ASSERT_EQ(here.out.rfind("morvane ", 0), 0u) << here.out;
     const std::string version = here.out.substr(8, firstLineEnd - 8);
@@ -391,36 +348,35 @@ TEST_F(EndToEnd, TheVersionNamesThePluginFoundFromTheProgramsFolder) {
     fs::copy_file(MORVANE_PROGRAM, program);
     fs::copy_file(fs::path(MORVANE_PROGRAM).parent_path() / "quorvel.so", module);
     const auto versionOf = [&](const fs::path& morvaneProgram) {
-        return finish(start(study.path(), {"--version"}, morvaneProgram.string()), study.path());
+        return runMorvane(study.path(), {"--version"}, morvaneProgram.string());
     };
-    const ProgramRun installed = versionOf(program);
-    EXPECT_EQ(installed.status, 0) << installed.err;
+    const ProcessResult installed = versionOf(program);
+    EXPECT_EQ(installed.exitStatus, 0) << installed.err;
     EXPECT_NE(installed.out.find("from " + module.string() + "\n"), std::string::npos) << installed.out;
 
     fs::remove(module);
-    const ProgramRun none = versionOf(program);
-    EXPECT_EQ(none.status, 3) << none.out;
+    const ProcessResult none = versionOf(program);
+    EXPECT_EQ(none.exitStatus, 3) << none.out;
     EXPECT_NE(none.err.find("no plugin module at " + module.string() + " or " + program.parent_path().string() +
                             "/quorvel.so"),
               std::string::npos)
         << none.err;
 
     fs::copy_file(fs::path(MORVANE_PROGRAM).parent_path() / "quorvel.so", program.parent_path() / "quorvel.so");
-    const ProgramRun beside = versionOf(program);
-    EXPECT_EQ(beside.status, 0) << beside.err;
+    const ProcessResult beside = versionOf(program);
+    EXPECT_EQ(beside.exitStatus, 0) << beside.err;
     EXPECT_NE(beside.out.find("from " + (program.parent_path() / "quorvel.so").string()), std::string::npos)
         << beside.out;
 }
 
 TEST_F(EndToEnd, RunsOnDifferentListsAtOnceDoNotDisturbEachOther) {
     ScratchFolder other;
-    fs::copy(EXAMPLE_STUDY, other.path(), fs::copy_options::recursive);
-    const pid_t first = start(study.path(), standardAnswers);
-    const pid_t second = start(other.path(), standardAnswers);
-    const ProgramRun a = finish(first, study.path());
-    const ProgramRun b = finish(second, other.path());
-    EXPECT_EQ(a.status, 0) << a.err;
-    EXPECT_EQ(b.status, 0) << b.err;
+    hardening::copyExampleStudy(other.path());
+    auto first = std::async(std::launch::async, [&] { return runMorvane(study.path(), standardAnswers); });
+    const ProcessResult b = runMorvane(other.path(), standardAnswers);
+    const ProcessResult a = first.get();
+    EXPECT_EQ(a.exitStatus, 0) << a.err;
+    EXPECT_EQ(b.exitStatus, 0) << b.err;
     EXPECT_EQ(a.out, b.out);
     EXPECT_EQ(readFile(at("run1_run1_3DMC_z_HR_z_RVT_z.sdm")), readFile(other.file("run1_run1_3DMC_z_HR_z_RVT_z.sdm")));
 }

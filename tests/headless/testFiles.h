@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -41,6 +42,15 @@ inline std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+// Every file directly in `folder`, by name, with its bytes: to compare a folder before and
+// after a run, or two runs' folders.
+inline std::map<std::string, std::string> folderContent(const std::string& folder) {
+    std::map<std::string, std::string> content;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        content[entry.path().filename().string()] = readFile(entry.path().string());
+    return content;
 }
 
 // A version 3 float VTC header of 2 x 2 x 1 voxels (resolution 1).

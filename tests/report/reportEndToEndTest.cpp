@@ -16,6 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
+using hardening::runMorvane;
+using hardening::with;
 using testing::readFile;
 using testing::ScratchFolder;
 using testing::writeFile;
@@ -23,19 +25,6 @@ using testing::writeFile;
 const std::vector<std::string> answers = {"--list", "study/file-list.txt", "--hrf", "two-gamma", "--value", "1",
                                           "--skip-first", "yes", "--z-transform", "yes", "--vmr",
                                           "study/anatomy.vmr"};
-
-hardening::ProcessResult morvane(const std::string& folder, const std::vector<std::string>& arguments) {
-    hardening::ProcessOptions options;
-    options.command = {MORVANE_PROGRAM};
-    options.command.insert(options.command.end(), arguments.begin(), arguments.end());
-    options.folder = folder;
-    return hardening::runProcess(options);
-}
-
-std::vector<std::string> with(std::vector<std::string> arguments, const std::vector<std::string>& more) {
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    return arguments;
-}
 
 // The JSON file, failing the test when it does not parse (as it would not with NaN or
 // Infinity in place of a number).
@@ -59,10 +48,10 @@ std::vector<std::string> strings(const Json& array) {
 class ReportEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(EXAMPLE_STUDY, folder.file("study"), fs::copy_options::recursive);
+        hardening::copyExampleStudy(folder.file("study"));
     }
     void runBatch(const std::vector<std::string>& more = {"--report", "page.html"}) {
-        const auto run = morvane(folder.path(), with(answers, more));
+        const auto run = runMorvane(folder.path(), with(answers, more));
         ASSERT_EQ(run.exitStatus, 0) << hardening::describe(run);
     }
     // `morvane report` on the study's list into r.html, unless `more` names others.
@@ -73,7 +62,7 @@ protected:
             arguments.push_back(option);
             arguments.push_back(option == std::string("--list") ? "study/file-list.txt" : "r.html");
         }
-        return morvane(folder.path(), with(arguments, more));
+        return runMorvane(folder.path(), with(arguments, more));
     }
     ScratchFolder folder;
 };
@@ -203,7 +192,7 @@ TEST_F(ReportEndToEnd, BatchRunKeepsItsExitStatus) {
         {{"--report", "page.html", "--fail-on", "nothing"}, 2, "no flag is called"},
     };
     for (const Case& c : cases) {
-        const auto run = morvane(folder.path(), with(answers, c.arguments));
+        const auto run = runMorvane(folder.path(), with(answers, c.arguments));
         SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
         EXPECT_EQ(run.exitStatus, c.status) << hardening::describe(run);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -215,7 +204,7 @@ TEST_F(ReportEndToEnd, BatchRunKeepsItsExitStatus) {
 TEST_F(ReportEndToEnd, FailedGroupsOfABatchRunCarryTheRunChecksReason) {
     // run2's respiration file is broken: no extended design matrix for it.
     writeFile(folder.file("study/run2_RVT.sdm"), "FileVersion: 1\nNrOfPredictors: 2\n");
-    const auto run = morvane(folder.path(), with(answers, {"--report", "page.html"}));
+    const auto run = runMorvane(folder.path(), with(answers, {"--report", "page.html"}));
     ASSERT_EQ(run.exitStatus, 1) << hardening::describe(run);
     const Json json = readJson(folder.file("page.json"));
     const Json& failed = json["runs"][1];
