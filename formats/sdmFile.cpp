@@ -294,24 +294,33 @@ bool writeFixedField(char* out, double value) {
     const auto number = static_cast<unsigned>(rounded);
     const int exponent = index - 4;
     const bool negative = value < 0.0;
-    if constexpr (std::endian::native == std::endian::little) {
-        // The six digits in a register, the first lowest, and written from there by whole
-        // words, the position moved by their length: no loop whose count changes from value to
-        // value, nothing read back that was just written. What lands beyond the text's end falls
-        // on room that the next field or the row's end writes over.
-        std::uint16_t pair[3];
-        std::memcpy(&pair[0], pairs + 2 * (number / 10000), 2);
-        std::memcpy(&pair[1], pairs + 2 * (number / 100 % 100), 2);
-        std::memcpy(&pair[2], pairs + 2 * (number % 100), 2);
-        const std::uint64_t digits = pair[0] | std::uint64_t{pair[1]} << 16 | std::uint64_t{pair[2]} << 32;
+    constexpr bool littleEndian = std::endian::native == std::endian::little;
+    // The six digits, the first at [0], and two zero bytes: on a little-endian machine a
+    // register's worth with the first digit lowest.
+    char six[8] = {};
+    std::memcpy(six, pairs + 2 * (number / 10000), 2);
+    std::memcpy(six + 2, pairs + 2 * (number / 100 % 100), 2);
+    std::memcpy(six + 4, pairs + 2 * (number % 100), 2);
+    std::uint64_t digits = 0;
+    std::memcpy(&digits, six, 8);
+    int significant = 6;
+    if constexpr (littleEndian) {
         // The first digit is no zero, so the zero bytes (where '0's are) end below the top.
-        const int significant = 6 - std::countl_zero((digits ^ 0x303030303030ULL) << 16) / 8;
-        const int fractionDigits = exponent >= 0 ? std::max(significant - exponent - 1, 0) : 0;
-        const int length = (negative ? 1 : 0) + (exponent >= 0 ? exponent + 1 + (fractionDigits > 0 ? 1 + fractionDigits : 0)
-                                                               : 1 - exponent + significant);
-        if (length >= 12) return false;
-        std::memcpy(out, "            ", 12);
-        char* q = out + 12 - length;
+        significant = 6 - std::countl_zero((digits ^ 0x303030303030ULL) << 16) / 8;
+    } else {
+        while (significant > 1 && six[significant - 1] == '0') --significant;
+    }
+    const int fractionDigits = exponent >= 0 ? std::max(significant - exponent - 1, 0) : 0;
+    const int length = (negative ? 1 : 0) + (exponent >= 0 ? exponent + 1 + (fractionDigits > 0 ? 1 + fractionDigits : 0)
+                                                           : 1 - exponent + significant);
+    if (length >= 12) return false;
+    std::memcpy(out, "            ", 12);
+    char* q = out + 12 - length;
+    if constexpr (littleEndian) {
+        // Written from the register by whole words, the position moved by their length: no
+        // loop whose count changes from value to value, nothing read back that was just
+        // written. What lands beyond the text's end falls on room that the next field or the
+        // row's end writes over.
         *q = '-';
         q += negative ? 1 : 0;
         if (exponent >= 0) {
@@ -325,19 +334,6 @@ bool writeFixedField(char* out, double value) {
         }
         return true;
     }
-    char six[6];
-    std::memcpy(six, pairs + 2 * (number / 10000), 2);
-    std::memcpy(six + 2, pairs + 2 * (number / 100 % 100), 2);
-    std::memcpy(six + 4, pairs + 2 * (number % 100), 2);
-    int significant = 6;
-    while (significant > 1 && six[significant - 1] == '0') --significant;
-
-    const int fractionDigits = exponent >= 0 ? std::max(significant - exponent - 1, 0) : 0;
-    const int length = (negative ? 1 : 0) + (exponent >= 0 ? exponent + 1 + (fractionDigits > 0 ? 1 + fractionDigits : 0)
-                                                           : 1 - exponent + significant);
-    if (length >= 12) return false;
-    std::memcpy(out, "            ", 12);
-    char* q = out + 12 - length;
     if (negative) *q++ = '-';
     if (exponent >= 0) {
         for (int i = 0; i <= exponent; ++i) *q++ = six[i];
