@@ -5,7 +5,9 @@
 #                                        dependencies found by dpkg-shlibdeps); lintian must
 #                                        find no error in it;
 #   quorvel-VERSION-windows-x64.zip      quorvel.dll, morvane.exe, the documents and the example
-#                                        study, from the MinGW-w64 cross build in build-pkg-mingw/;
+#                                        study, from the MinGW-w64 cross build in build-pkg-mingw/
+#                                        (Release), or from the cross build QUORVEL_WINDOWS_BUILD
+#                                        names (scripts/test-all.sh: the one its Windows tests ran);
 #   quorvel-VERSION.tar.gz               the committed sources (git archive), when in a git tree.
 # scripts/test-packages.sh tests them. A missing tool fails the script, except that without
 # the cross compiler the Windows archive is skipped with a message, unless
@@ -42,14 +44,20 @@ echo "package.sh: lintian on $deb" >&2
 lintian --fail-on error --tag-display-limit 0 "dist/$deb"
 
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1; then
-  echo "== package: the Windows archive (build-pkg-mingw)" >&2
-  # The toolchain counts only when the build folder is made.
-  toolchain=()
-  [[ -f build-pkg-mingw/CMakeCache.txt ]] || toolchain=(--toolchain cmake/mingw-w64-x86_64.cmake)
-  cmake -S . -B build-pkg-mingw "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
-  build build-pkg-mingw
-  (cd build-pkg-mingw && cpack -G ZIP -B "$PWD/cpack" >/dev/null)
-  cp "build-pkg-mingw/cpack/quorvel-$version-windows-x64.zip" dist/
+  windows=${QUORVEL_WINDOWS_BUILD:-build-pkg-mingw}
+  echo "== package: the Windows archive ($windows)" >&2
+  if [[ -z ${QUORVEL_WINDOWS_BUILD:-} ]]; then
+    # The toolchain counts only when the build folder is made.
+    toolchain=()
+    [[ -f $windows/CMakeCache.txt ]] || toolchain=(--toolchain cmake/mingw-w64-x86_64.cmake)
+    cmake -S . -B "$windows" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+  elif ! grep -q '^CMAKE_TOOLCHAIN_FILE:.*mingw' "$windows/CMakeCache.txt" 2>/dev/null; then
+    echo "package.sh: QUORVEL_WINDOWS_BUILD=$windows is no MinGW-w64 cross build" >&2
+    exit 1
+  fi
+  build "$windows"
+  (cd "$windows" && cpack -G ZIP -B "$PWD/cpack" >/dev/null)
+  cp "$windows/cpack/quorvel-$version-windows-x64.zip" dist/
 elif [[ -n ${QUORVEL_REQUIRE_TOOLS:-} || -n ${QUORVEL_REQUIRE_WINDOWS_TESTS:-} ]]; then
   echo "package.sh: the MinGW-w64 cross compiler is not installed (Debian: g++-mingw-w64-x86-64)" >&2
   exit 1
