@@ -90,8 +90,9 @@ TEST(ModuleLookup, FindsTheMainProgramAndOnlyItsOwnExports) {
     EXPECT_EQ(findLoadedModule("frameTests"), program);
     EXPECT_EQ(findModuleExport(program, "frameTestExportedMarker"),
               reinterpret_cast<ModuleExport>(&frameTestExportedMarker));
-    // Defined by the C library, which the main program's loader scope also reaches.
-    EXPECT_EQ(findModuleExport(program, "dlopen"), nullptr);
+    // Defined by the C library, which the main program's loader scope also reaches (dlsym:
+    // clang's AddressSanitizer puts a dlopen of its own into the program).
+    EXPECT_EQ(findModuleExport(program, "dlsym"), nullptr);
     EXPECT_EQ(findModuleExport(program, "noSuchExportAnywhere"), nullptr);
 }
 
