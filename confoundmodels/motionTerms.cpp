@@ -9,9 +9,13 @@ namespace morvane {
 namespace {
 
 // The colour of a derived term: the motion column's colour moved toward white (derivatives)
-// or toward black (squares), so that the blocks stay apart in a picture of the matrix.
+// or toward black (squares), so that the blocks stay apart in a picture of the matrix. A
+// file may give any number as a component; it is taken within 0 to 255 first.
 Rgb shade(Rgb color, MotionTerm term) {
-    const auto toward = [](int value, int target, int share) { return value + (target - value) * share / 4; };
+    const auto toward = [](int value, int target, int share) {
+        value = std::clamp(value, 0, 255);
+        return value + (target - value) * share / 4;
+    };
     switch (term) {
         case MotionTerm::Parameter:
             return color;

@@ -84,6 +84,29 @@ TEST(MotionTerms, TheParametersThemselvesAreTheFilesColumns) {
     }
 }
 
+// A derived term's colour is the column's moved toward white or black, within 0 to 255
+// whatever number the file gives (once an overflow of int).
+TEST(MotionTerms, DerivedColoursStayColoursForAnyComponentInTheFile) {
+    struct Case {
+        Rgb given;
+        Rgb derivative, squared;
+    };
+    const Case cases[] = {
+        {{0, 100, 255}, {127, 177, 255}, {0, 50, 128}},
+        {{2147483647, -2147483647 - 1, 1111101101}, {255, 127, 255}, {128, 0, 128}},
+        {{-5, 300, 256}, {127, 255, 255}, {0, 128, 128}},
+    };
+    for (const Case& c : cases) {
+        SdmContent motion = fourPoints;
+        motion.colors[0] = c.given;
+        const auto terms = motionTerms(motion, 24, true);
+        ASSERT_TRUE(terms) << terms.error;
+        EXPECT_EQ((*terms.value)[0].color, c.given);  // the parameter keeps the file's colour
+        EXPECT_EQ((*terms.value)[6].color, c.derivative) << c.given.red;
+        EXPECT_EQ((*terms.value)[12].color, c.squared) << c.given.red;
+    }
+}
+
 TEST(MotionTerms, UsesTheFirstSixColumnsOfAWiderFile) {
     SdmContent wide = fourPoints;
     wide.names.push_back("Extra");
