@@ -149,25 +149,16 @@ BENCHMARK(importConfoundsFileToFile)->Unit(benchmark::kMillisecond)->UseRealTime
 
 // ---------------------------------------------------------------- their parts, from memory
 
-void readEventsTable(benchmark::State& state) {
-    const std::string text = readWholeFile(eventsFile()).value.value();
+void readTable(benchmark::State& state, const std::string& (*file)(), const char* name) {
+    const std::string text = readWholeFile(file()).value.value();
     for (auto _ : state) {
-        const ParseResult<TsvTable> table = parseTsvTable(text, "events.tsv");
+        const ParseResult<TsvTable> table = parseTsvTable(text, name);
         benchmark::DoNotOptimize(table.value->rowCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
-BENCHMARK(readEventsTable)->Unit(benchmark::kMillisecond);
-
-void readConfoundTable(benchmark::State& state) {
-    const std::string text = readWholeFile(confoundsFile()).value.value();
-    for (auto _ : state) {
-        const ParseResult<TsvTable> table = parseTsvTable(text, "confounds.tsv");
-        benchmark::DoNotOptimize(table.value->rowCount());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
-}
-BENCHMARK(readConfoundTable)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readTable, events, eventsFile, "events.tsv")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readTable, confounds, confoundsFile, "confounds.tsv")->Unit(benchmark::kMillisecond);
 
 void eventsToProtocol(benchmark::State& state) {
     const TsvTable table = parseTsvTable(readWholeFile(eventsFile()).value.value()).value.value();

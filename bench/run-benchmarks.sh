@@ -134,7 +134,7 @@ report "events table, 100,000 rows, to a protocol" "$(milliseconds importEventsF
 report "confound table, 2,000 rows x 300, to a motion file" "$(milliseconds importConfoundsFileToFile/real_time)" ms le 50
 note "  the same two on the wall clock (with the fsync)" \
   "$(wallMilliseconds importEventsFileToFile/real_time) / $(wallMilliseconds importConfoundsFileToFile/real_time)" ms
-note "  table reader alone, events / confounds" "$(megabytes readEventsTable) / $(megabytes readConfoundTable)" MB/s
+note "  table reader alone, events / confounds" "$(megabytes readTable/events) / $(megabytes readTable/confounds)" MB/s
 note "  events to protocol / its text, from memory" \
   "$(milliseconds eventsToProtocol) / $(milliseconds protocolTextOfEvents)" ms
 echo
